@@ -1,0 +1,81 @@
+# make run   - build the game and start it in ./play (made with the default data on first use)
+# make edit  - the same for the map editor
+# make test  - install what is missing, build every configuration and run the whole suite in each
+# make build - the Release build only
+
+PACKAGES := build-essential cmake ninja-build pkg-config \
+	libsdl2-dev libfreetype-dev libfontconfig-dev libturbojpeg0-dev libgif-dev zlib1g-dev \
+	fonts-ipafont-gothic libgtest-dev libgmock-dev libbenchmark-dev \
+	clang libclang-rt-14-dev xvfb xauth xdotool x11-apps x11-utils
+
+SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
+FUZZ_SECONDS ?= 30
+PLAY := play
+
+.PHONY: deps build run edit play test test-release test-asan test-tsan test-fuzz bench format clean
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "installing:$$missing"; \
+	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get update -q && \
+	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing; \
+	fi
+
+build: deps
+	cmake --preset release
+	cmake --build --preset release
+
+# Lays out the play folder from the built default data; an AREA1.csv already there is kept.
+play: build
+	@mkdir -p $(PLAY)/bmp $(PLAY)/sound
+	@cp -f build/release/assets/data/bmp/* $(PLAY)/bmp/
+	@cp -f build/release/assets/data/sound/* $(PLAY)/sound/
+	@[ -f $(PLAY)/AREA1.csv ] || cp build/release/assets/data/AREA1.csv $(PLAY)/AREA1.csv
+
+run: play
+	cd $(PLAY) && ../build/release/shooter/shooter
+
+edit: play
+	cd $(PLAY) && ../build/release/mapedit/mapedit
+
+test: deps test-release test-asan test-tsan test-fuzz
+
+test-release:
+	cmake --preset release
+	cmake --build --preset release
+	ctest --preset release
+
+test-asan:
+	cmake --preset asan
+	cmake --build --preset asan
+	ctest --preset asan
+
+test-tsan:
+	cmake --preset tsan
+	cmake --build --preset tsan
+	ctest --preset tsan
+
+# Short libFuzzer runs of every target; the corpora are replayed in every other configuration.
+test-fuzz:
+	@if command -v clang++ >/dev/null 2>&1; then \
+	  cmake --preset fuzz && cmake --build --preset fuzz && \
+	  for t in build/fuzz/fuzz/fuzz_*; do \
+	    [ -x "$$t" ] || continue; name=$$(basename $$t); \
+	    echo "fuzzing $$name for $(FUZZ_SECONDS) s"; \
+	    mkdir -p build/fuzz/corpus/$$name; \
+	    $$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=0 build/fuzz/corpus/$$name fuzz/corpus/$$name 2>build/fuzz/$$name.log \
+	      || { tail -40 build/fuzz/$$name.log; exit 1; }; \
+	  done; \
+	else echo "clang++ not found: fuzzing skipped"; fi
+
+bench: build
+	@for b in build/release/bench/bench_*; do [ -x "$$b" ] && $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
+
+format:
+	git ls-files '*.cpp' '*.hpp' | xargs clang-format -i
+
+clean:
+	rm -rf build

@@ -1,0 +1,54 @@
+#pragma once
+// The window's shared drawing state: the client framebuffer (what the window shows) and the
+// back buffer (the screen-sized graphics layer that every repaint starts from). One mutex guards
+// both, together with the text grid; it is held only for one copy or draw.
+#include "platform/pixels.hpp"
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+
+namespace prompt {
+
+// Exclusive access to the drawing state for the life of the object.
+class CanvasLock {
+public:
+    CanvasLock();
+    ~CanvasLock();
+    CanvasLock(const CanvasLock&) = delete;
+    CanvasLock& operator=(const CanvasLock&) = delete;
+
+    // The client framebuffer, or null when there is no window. Asking for it marks the window
+    // for presenting when the lock is released.
+    pixels::Bitmap* window();
+    // The back buffer, or null when there is no window.
+    pixels::Bitmap* backBuffer();
+
+private:
+    std::unique_lock<std::mutex> lock_;
+    bool touchedWindow_ = false;
+};
+
+// Set up by the window thread when the window is created (back buffer screen-sized and black,
+// client framebuffer of the client size), and dropped when it is destroyed.
+void createCanvas(int32_t screenWidth, int32_t screenHeight, int32_t clientWidth, int32_t clientHeight);
+void resizeClient(int32_t clientWidth, int32_t clientHeight);
+void destroyCanvas();
+bool canvasExists();
+
+// Called (outside the lock) after the client framebuffer was drawn on; the window thread sets it
+// to wake itself and present.
+void setPresentRequest(std::function<void()> request);
+
+// The binding fields of an image object: which window its operations draw on and whether the
+// drawing is mirrored into the back buffer.
+struct WindowBinding {
+    bool window = false;     // has a window to draw on when no target is given
+    bool backBuffer = false; // knows the window's back buffer
+    int32_t bound = 0;       // 1 after binding
+};
+
+// Binds an image object's fields to the prompt window (when there is one).
+void promptBindPicture(WindowBinding& binding);
+
+} // namespace prompt
