@@ -7,13 +7,15 @@
 
 namespace rt {
 
+// The first call of every program: the string registry ready, the generator at seed 1.
 void rtRuntimeInit();
 
 // A global RtString variable: set to an empty string now, freed by the clean-up.
 void rtRegisterGlobalString(RtString* variable);
 // Any other global that owns resources (a Surface, a Picture): released by the clean-up.
 void rtRegisterGlobal(std::function<void()> release);
-// Releases the registered globals in the order they were registered.
+// Releases the registered globals in the order they were registered and empties the list (a second
+// call releases nothing). A string variable is freed with rtStrFree and set to null.
 void rtProgramCleanup();
 // Clean-up, then exit code 0.
 [[noreturn]] void rtProgramEnd();

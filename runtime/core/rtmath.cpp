@@ -14,7 +14,9 @@ int32_t toInt32(double v) {
     return static_cast<int32_t>(v);
 }
 
-int16_t toInt16(double v) { return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(toInt32(v)))); }
+int16_t toInt16(double v) {
+    return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(toInt32(v))));
+}
 
 int32_t rtInt(double x) {
     if (std::isnan(x)) return 0;
@@ -25,9 +27,13 @@ int32_t rtInt(double x) {
     return t;
 }
 
-double rtAbs(double x) { return x >= 0 ? x : x * -1; }
+double rtAbs(double x) {
+    return x >= 0 ? x : x * -1;
+}
 
-int32_t rtSgn(double x) { return x > 0 ? 1 : x < 0 ? -1 : 0; }
+int32_t rtSgn(double x) {
+    return x > 0 ? 1 : x < 0 ? -1 : 0;
+}
 
 int32_t rtRand15() {
     rndSeed = rndSeed * 1103515245u + 12345u;
@@ -43,9 +49,13 @@ double rtRnd() {
     return static_cast<double>(p % 100000) / 100000.0;
 }
 
-void rtRandomize(uint32_t seed) { rndSeed = seed; }
+void rtRandomize(uint32_t seed) {
+    rndSeed = seed;
+}
 
-uint32_t rtRandomSeed() { return rndSeed; }
+uint32_t rtRandomSeed() {
+    return rndSeed;
+}
 
 double rtPowInt(double base, int32_t n) {
     double r = 1.0;
@@ -59,7 +69,8 @@ double rtPowInt(double base, int32_t n) {
 }
 
 double rtPow(double base, double exponent) {
-    if (exponent >= -2147483647.0 && exponent <= 2147483647.0 && exponent == static_cast<double>(rtInt(exponent)))
+    if (exponent >= -2147483647.0 && exponent <= 2147483647.0 &&
+        exponent == static_cast<double>(rtInt(exponent)))
         return rtPowInt(base, rtInt(exponent));
     if (base > 0) return std::exp(exponent * std::log(base));
     return 0.0;
