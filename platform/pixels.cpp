@@ -1,0 +1,245 @@
+#include "platform/pixels.hpp"
+
+#include <algorithm>
+#include <cstring>
+
+namespace pixels {
+
+namespace {
+
+constexpr Colour kRgbMask = 0x00FFFFFF;
+
+enum class Op { Copy, And, Paint };
+
+std::optional<Op> opFor(uint32_t rop) {
+    switch (rop) {
+    case 0:
+    case kSrcCopy:
+        return Op::Copy;
+    case kSrcAnd:
+        return Op::And;
+    case kSrcPaint:
+        return Op::Paint;
+    default:
+        return std::nullopt;
+    }
+}
+
+// One row of a natural-size blit. d and s never overlap within the row here (the caller routes
+// same-row overlaps through a copy), so the loops vectorise.
+void rowOp(Op op, Colour* __restrict d, const Colour* __restrict s, size_t n) {
+    switch (op) {
+    case Op::Copy:
+        std::memcpy(d, s, n * sizeof(Colour));
+        break;
+    case Op::And:
+        for (size_t k = 0; k < n; ++k) d[k] &= s[k];
+        break;
+    case Op::Paint:
+        for (size_t k = 0; k < n; ++k) d[k] |= s[k];
+        break;
+    }
+}
+
+// The clipped range of i in [0, n) for which both a + i lies in [0, aLimit) and b + i in [0, bLimit).
+struct Span {
+    int64_t first;
+    int64_t last; // exclusive
+    bool empty() const { return first >= last; }
+};
+
+Span clipSpan(int64_t n, int64_t a, int64_t aLimit, int64_t b, int64_t bLimit) {
+    const int64_t first = std::max({int64_t{0}, -a, -b});
+    const int64_t last = std::min({n, aLimit - a, bLimit - b});
+    return {first, last};
+}
+
+bool blitSame(Bitmap& dst, int32_t x, int32_t y, int32_t w, int32_t h, const Bitmap& src, int32_t sx,
+              int32_t sy, Op op) {
+    const Span cols = clipSpan(w, x, dst.width, sx, src.width);
+    const Span rows = clipSpan(h, y, dst.height, sy, src.height);
+    if (cols.empty() || rows.empty()) return true;
+    const size_t n = static_cast<size_t>(cols.last - cols.first);
+    const bool same = &dst == &src;
+    const auto dstRow = [&](int64_t j) { return dst.row(static_cast<int32_t>(y + j)) + (x + cols.first); };
+    const auto srcRow = [&](int64_t j) { return src.row(static_cast<int32_t>(sy + j)) + (sx + cols.first); };
+
+    if (!same) {
+        for (int64_t j = rows.first; j < rows.last; ++j) rowOp(op, dstRow(j), srcRow(j), n);
+        return true;
+    }
+    if (y == sy) {
+        // Rows map onto themselves: go through a row copy so the overlap reads the old pixels.
+        if (x == sx && op != Op::Copy) {
+            // d AND d and d OR d leave every pixel as it is.
+            return true;
+        }
+        std::vector<Colour> tmp(n);
+        for (int64_t j = rows.first; j < rows.last; ++j) {
+            std::memcpy(tmp.data(), srcRow(j), n * sizeof(Colour));
+            rowOp(op, dstRow(j), tmp.data(), n);
+        }
+        return true;
+    }
+    // Different rows never overlap; walk away from the rows still to be read.
+    if (y > sy) {
+        for (int64_t j = rows.last - 1; j >= rows.first; --j) rowOp(op, dstRow(j), srcRow(j), n);
+    } else {
+        for (int64_t j = rows.first; j < rows.last; ++j) rowOp(op, dstRow(j), srcRow(j), n);
+    }
+    return true;
+}
+
+// Source index along one axis for every destination index of the clipped range; trimmed so that
+// every source index lies inside the source. Nearest neighbour: i * sn / n, integer division.
+std::vector<int32_t> sampleMap(int64_t n, int64_t origin, int64_t limit, int64_t sOrigin, int64_t sn,
+                               int64_t sLimit, int64_t& firstOut) {
+    int64_t first = std::max<int64_t>(0, -origin);
+    int64_t last = std::min<int64_t>(n, limit - origin);
+    // The source index grows with i, so the valid part is one run: trim both ends (at most the
+    // destination's width of steps, as the range is already cut to the destination).
+    const auto srcAt = [&](int64_t i) { return sOrigin + i * sn / n; };
+    while (first < last && srcAt(first) < 0) ++first;
+    while (first < last && srcAt(last - 1) >= sLimit) --last;
+    std::vector<int32_t> map;
+    if (first >= last) return map;
+    map.reserve(static_cast<size_t>(last - first));
+    for (int64_t i = first; i < last; ++i) map.push_back(static_cast<int32_t>(srcAt(i)));
+    firstOut = first;
+    return map;
+}
+
+} // namespace
+
+bool stretchBlit(Bitmap& dst, int32_t x, int32_t y, int32_t w, int32_t h, const Bitmap& src, int32_t sx,
+                 int32_t sy, int32_t sw, int32_t sh, uint32_t rop) {
+    const std::optional<Op> op = opFor(rop);
+    if (!op) return false;
+    if (w <= 0 || h <= 0 || sw <= 0 || sh <= 0 || dst.empty() || src.empty()) return true;
+    if (w == sw && h == sh) return blitSame(dst, x, y, w, h, src, sx, sy, *op);
+
+    int64_t colFirst = 0;
+    int64_t rowFirst = 0;
+    const std::vector<int32_t> colMap = sampleMap(w, x, dst.width, sx, sw, src.width, colFirst);
+    const std::vector<int32_t> rowMap = sampleMap(h, y, dst.height, sy, sh, src.height, rowFirst);
+    if (colMap.empty() || rowMap.empty()) return true;
+
+    // Reading from the bitmap being drawn on: take the source as it was before.
+    Bitmap copy;
+    const Bitmap* from = &src;
+    if (&dst == &src) {
+        copy = src;
+        from = &copy;
+    }
+    const size_t n = colMap.size();
+    for (size_t j = 0; j < rowMap.size(); ++j) {
+        Colour* d = dst.row(static_cast<int32_t>(y + rowFirst + static_cast<int64_t>(j))) + (x + colFirst);
+        const Colour* s = from->row(rowMap[j]);
+        switch (*op) {
+        case Op::Copy:
+            for (size_t k = 0; k < n; ++k) d[k] = s[colMap[k]];
+            break;
+        case Op::And:
+            for (size_t k = 0; k < n; ++k) d[k] &= s[colMap[k]];
+            break;
+        case Op::Paint:
+            for (size_t k = 0; k < n; ++k) d[k] |= s[colMap[k]];
+            break;
+        }
+    }
+    return true;
+}
+
+bool blit(Bitmap& dst, int32_t x, int32_t y, int32_t w, int32_t h, const Bitmap& src, int32_t sx, int32_t sy,
+          uint32_t rop) {
+    const std::optional<Op> op = opFor(rop);
+    if (!op) return false;
+    if (w <= 0 || h <= 0 || dst.empty() || src.empty()) return true;
+    return blitSame(dst, x, y, w, h, src, sx, sy, *op);
+}
+
+namespace {
+
+// Fills the half-open rectangle [x0, x1) x [y0, y1), clipped.
+void fillClipped(Bitmap& dst, int64_t x0, int64_t y0, int64_t x1, int64_t y1, Colour colour) {
+    x0 = std::max<int64_t>(x0, 0);
+    y0 = std::max<int64_t>(y0, 0);
+    x1 = std::min<int64_t>(x1, dst.width);
+    y1 = std::min<int64_t>(y1, dst.height);
+    if (x0 >= x1 || y0 >= y1) return;
+    for (int64_t yy = y0; yy < y1; ++yy) {
+        Colour* r = dst.row(static_cast<int32_t>(yy));
+        std::fill(r + x0, r + x1, colour & kRgbMask);
+    }
+}
+
+} // namespace
+
+void fillRect(Bitmap& dst, int32_t x, int32_t y, int32_t w, int32_t h, Colour colour) {
+    if (w <= 0 || h <= 0) return;
+    fillClipped(dst, x, y, int64_t{x} + w, int64_t{y} + h, colour);
+}
+
+void rectangle(Bitmap& dst, int32_t left, int32_t top, int32_t right, int32_t bottom, Colour pen,
+               std::optional<Colour> fill) {
+    const int64_t l = std::min(left, right);
+    const int64_t r = std::max(left, right);
+    const int64_t t = std::min(top, bottom);
+    const int64_t b = std::max(top, bottom);
+    if (l >= r || t >= b) return;
+    if (fill) fillClipped(dst, l + 1, t + 1, r - 1, b - 1, *fill);
+    fillClipped(dst, l, t, r, t + 1, pen);
+    fillClipped(dst, l, b - 1, r, b, pen);
+    fillClipped(dst, l, t, l + 1, b, pen);
+    fillClipped(dst, r - 1, t, r, b, pen);
+}
+
+void line(Bitmap& dst, int32_t x1, int32_t y1, int32_t x2, int32_t y2, Colour pen) {
+    const int64_t dx = int64_t{x2} - x1;
+    const int64_t dy = int64_t{y2} - y1;
+    const int64_t adx = dx < 0 ? -dx : dx;
+    const int64_t ady = dy < 0 ? -dy : dy;
+    if (adx == 0 && ady == 0) return;
+    const bool xMajor = adx >= ady;
+    const int64_t major = xMajor ? adx : ady;
+    const int64_t minor = xMajor ? ady : adx;
+    const int64_t majorStart = xMajor ? x1 : y1;
+    const int64_t minorStart = xMajor ? y1 : x1;
+    const int64_t majorStep = (xMajor ? dx : dy) < 0 ? -1 : 1;
+    const int64_t minorStep = (xMajor ? dy : dx) < 0 ? -1 : 1;
+    const int64_t majorLimit = xMajor ? dst.width : dst.height;
+
+    // Steps k = 0 .. major - 1 (the end point is left out); only those landing inside the bitmap
+    // along the major axis are walked, so a line far outside costs nothing.
+    int64_t kFirst = 0;
+    int64_t kLast = major; // exclusive
+    if (majorStep > 0) {
+        kFirst = std::max(kFirst, -majorStart);
+        kLast = std::min(kLast, majorLimit - majorStart);
+    } else {
+        kFirst = std::max(kFirst, majorStart - (majorLimit - 1));
+        kLast = std::min(kLast, majorStart + 1);
+    }
+    for (int64_t k = kFirst; k < kLast; ++k) {
+        // The exact minor offset k * minor / major, rounded half up; 128-bit since the product
+        // of two 32-bit spans does not fit 64 bits doubled.
+        const auto offset =
+            static_cast<int64_t>((static_cast<__int128>(2) * k * minor + major) / (2 * major));
+        const int64_t a = majorStart + majorStep * k;
+        const int64_t m = minorStart + minorStep * offset;
+        const int64_t px = xMajor ? a : m;
+        const int64_t py = xMajor ? m : a;
+        if (px >= 0 && py >= 0 && px < dst.width && py < dst.height)
+            dst.at(static_cast<int32_t>(px), static_cast<int32_t>(py)) = pen & kRgbMask;
+    }
+}
+
+void setPixel(Bitmap& dst, int32_t x, int32_t y, Colour colour) {
+    if (dst.contains(x, y)) dst.at(x, y) = colour & kRgbMask;
+}
+
+Colour getPixel(const Bitmap& src, int32_t x, int32_t y) {
+    return src.contains(x, y) ? src.at(x, y) : kInvalidColour;
+}
+
+} // namespace pixels

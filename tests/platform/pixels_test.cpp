@@ -1,0 +1,230 @@
+#include "platform/pixels.hpp"
+#include "tests/platform/pixel_art.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using pixel_art::art;
+using pixel_art::sameImage;
+using Rows = std::vector<std::string>;
+
+// The three raster operations at natural size, on colours whose bits overlap partly, so that a
+// swapped or approximate operation shows: a = 0x123456, b = 0x0F0F0F, c = 0x654321, d = 0xF0F0F0.
+TEST(PixelBlit, RasterOperationsAreExactOnEveryColourBit) {
+    struct Row {
+        const char* name;
+        uint32_t rop;
+        pixels::Colour expectedFromAOverC; // source a onto destination c
+        pixels::Colour expectedFromBOverD; // source b onto destination d
+    } rows[] = {
+        {"zero means copy", 0, 0x123456, 0x0F0F0F},
+        {"copy", pixels::kSrcCopy, 0x123456, 0x0F0F0F},
+        {"and", pixels::kSrcAnd, 0x123456 & 0x654321, 0x000000},
+        {"paint", pixels::kSrcPaint, 0x123456 | 0x654321, 0xFFFFFF},
+    };
+    for (const Row& r : rows) {
+        pixels::Bitmap dst = art({"cd"});
+        const pixels::Bitmap src = art({"ab"});
+        ASSERT_TRUE(pixels::blit(dst, 0, 0, 2, 1, src, 0, 0, r.rop)) << r.name;
+        EXPECT_EQ(dst.at(0, 0), r.expectedFromAOverC) << r.name;
+        EXPECT_EQ(dst.at(1, 0), r.expectedFromBOverD) << r.name;
+        // The stretching path must agree with the natural-size one.
+        pixels::Bitmap stretched = art({"cd"});
+        const pixels::Bitmap half = art({"a"});
+        ASSERT_TRUE(pixels::stretchBlit(stretched, 0, 0, 1, 1, src, 0, 0, 1, 1, r.rop)) << r.name;
+        ASSERT_TRUE(pixels::stretchBlit(stretched, 1, 0, 1, 1, src, 1, 0, 2, 1, r.rop)) << r.name;
+        EXPECT_EQ(stretched.at(0, 0), r.expectedFromAOverC) << r.name << " (stretch)";
+        EXPECT_EQ(stretched.at(1, 0), r.expectedFromBOverD) << r.name << " (stretch)";
+    }
+}
+
+TEST(PixelBlit, UnknownRasterOperationDrawsNothingAndFails) {
+    pixels::Bitmap dst = art({"cd"});
+    const pixels::Bitmap src = art({"ab"});
+    EXPECT_FALSE(pixels::blit(dst, 0, 0, 2, 1, src, 0, 0, 0x00660046));
+    EXPECT_FALSE(pixels::stretchBlit(dst, 0, 0, 4, 1, src, 0, 0, 2, 1, 0x00660046));
+    EXPECT_TRUE(sameImage(dst, art({"cd"}), "blit_unknown_rop"));
+}
+
+// A 2 x 2 picture put at every side of a 4 x 3 target, partly and wholly outside.
+TEST(PixelBlit, ClipsAtEveryEdge) {
+    const pixels::Bitmap src = art({"RG", "BY"});
+    struct Row {
+        int32_t x, y;
+        Rows expected;
+    } rows[] = {
+        {1, 1, {"....", ".RG.", ".BY."}},         {-1, 0, {"G...", "Y...", "...."}},
+        {3, 0, {"...R", "...B", "...."}},         {0, -1, {"BY..", "....", "...."}},
+        {0, 2, {"....", "....", "RG.."}},         {-1, -1, {"Y...", "....", "...."}},
+        {3, 2, {"....", "....", "...R"}},         {-2, 0, {"....", "....", "...."}},
+        {4, 0, {"....", "....", "...."}},         {0, -2, {"....", "....", "...."}},
+        {0, 3, {"....", "....", "...."}},         {INT32_MIN, INT32_MIN, {"....", "....", "...."}},
+        {INT32_MAX, 0, {"....", "....", "...."}},
+    };
+    for (const Row& r : rows) {
+        pixels::Bitmap dst(4, 3);
+        ASSERT_TRUE(pixels::blit(dst, r.x, r.y, 2, 2, src, 0, 0, pixels::kSrcCopy));
+        EXPECT_TRUE(
+            sameImage(dst, art(r.expected), "blit_clip_" + std::to_string(r.x) + "_" + std::to_string(r.y)));
+        pixels::Bitmap viaStretch(4, 3);
+        ASSERT_TRUE(pixels::stretchBlit(viaStretch, r.x, r.y, 2, 2, src, 0, 0, 2, 2, pixels::kSrcCopy));
+        EXPECT_TRUE(sameImage(viaStretch, art(r.expected), "stretch_clip_" + std::to_string(r.x)));
+    }
+}
+
+// Destination pixel i takes source pixel i * sw / w (integer division), also where the left or
+// top part of the stretched rectangle lies outside the target.
+TEST(PixelBlit, NearestNeighbourStretchTakesSourceIndexTimesRatio) {
+    const pixels::Bitmap three = art({"RGB"});
+    struct Row {
+        const char* name;
+        int32_t x, y, w, h;
+        Rows expected; // on a 7 x 2 black target
+    } rows[] = {
+        {"3 to 7", 0, 0, 7, 1, {"RRRGGBB", "......."}},
+        {"3 to 7 from -2", -2, 0, 7, 1, {"RGGBB..", "......."}},
+        {"3 to 2", 0, 0, 2, 1, {"RG.....", "......."}},
+        {"3 to 5 tall", 1, 0, 5, 2, {".RRGGB.", ".RRGGB."}},
+        {"3 to 6 from 3", 3, 1, 6, 1, {".......", "...RRGG"}},
+    };
+    for (const Row& r : rows) {
+        pixels::Bitmap dst(7, 2);
+        ASSERT_TRUE(pixels::stretchBlit(dst, r.x, r.y, r.w, r.h, three, 0, 0, 3, 1, pixels::kSrcCopy));
+        EXPECT_TRUE(sameImage(dst, art(r.expected), std::string("stretch_") + r.name)) << r.name;
+    }
+    // Rows follow the same rule: 2 rows to 5 give 0,0,0,1,1.
+    const pixels::Bitmap column = art({"R", "B"});
+    pixels::Bitmap tall(1, 5);
+    ASSERT_TRUE(pixels::stretchBlit(tall, 0, 0, 1, 5, column, 0, 0, 1, 2, pixels::kSrcCopy));
+    EXPECT_TRUE(sameImage(tall, art({"R", "R", "R", "B", "B"}), "stretch_rows"));
+}
+
+TEST(PixelBlit, SourcePixelsOutsideTheSourceLeaveTheTargetAlone) {
+    const pixels::Bitmap src = art({"RG", "BY"});
+    pixels::Bitmap dst = art({"WWW", "WWW", "WWW"});
+    ASSERT_TRUE(pixels::blit(dst, 0, 0, 3, 3, src, -1, 0, pixels::kSrcCopy));
+    EXPECT_TRUE(sameImage(dst, art({"WRG", "WBY", "WWW"}), "blit_source_outside"));
+    pixels::Bitmap stretched = art({"WWWW", "WWWW"});
+    ASSERT_TRUE(pixels::stretchBlit(stretched, 0, 0, 4, 2, src, 1, 1, 2, 2, pixels::kSrcCopy));
+    EXPECT_TRUE(sameImage(stretched, art({"YYWW", "WWWW"}), "stretch_source_outside"));
+}
+
+TEST(PixelBlit, EmptyRectanglesDrawNothing) {
+    const pixels::Bitmap src = art({"RG"});
+    for (auto [w, h] : {std::pair{0, 1}, {1, 0}, {-2, 1}, {2, -1}}) {
+        pixels::Bitmap dst = art({"WW"});
+        EXPECT_TRUE(pixels::blit(dst, 0, 0, w, h, src, 0, 0, pixels::kSrcCopy));
+        EXPECT_TRUE(pixels::stretchBlit(dst, 0, 0, w, h, src, 0, 0, 2, 1, pixels::kSrcCopy));
+        EXPECT_TRUE(sameImage(dst, art({"WW"}), "blit_empty")) << w << "x" << h;
+    }
+}
+
+// Drawing a bitmap onto itself reads the pixels as they were before: one row down (the scroll),
+// one row up, one column right and left, with each raster operation, and stretched.
+TEST(PixelBlit, OverlappingSourceAndTargetReadTheOldPixels) {
+    const Rows start = {"RGB", "YMC", "abc"};
+    struct Row {
+        const char* name;
+        int32_t dx, dy;
+        uint32_t rop;
+        Rows expected;
+    } rows[] = {
+        {"down", 0, 1, pixels::kSrcCopy, {"RGB", "RGB", "YMC"}},
+        {"up", 0, -1, pixels::kSrcCopy, {"YMC", "abc", "abc"}},
+        {"right", 1, 0, pixels::kSrcCopy, {"RRG", "YYM", "aab"}},
+        {"left", -1, 0, pixels::kSrcCopy, {"GBB", "MCC", "bcc"}},
+        {"right and", 1, 0, pixels::kSrcAnd, {}},
+        {"down paint", 0, 1, pixels::kSrcPaint, {}},
+    };
+    for (const Row& r : rows) {
+        pixels::Bitmap b = art(start);
+        // What a separate copy of the source gives is the reference.
+        pixels::Bitmap reference = art(start);
+        const pixels::Bitmap before = art(start);
+        ASSERT_TRUE(pixels::blit(reference, r.dx, r.dy, 3, 3, before, 0, 0, r.rop));
+        ASSERT_TRUE(pixels::blit(b, r.dx, r.dy, 3, 3, b, 0, 0, r.rop));
+        EXPECT_TRUE(sameImage(b, reference, std::string("overlap_") + r.name)) << r.name;
+        if (!r.expected.empty()) {
+            EXPECT_TRUE(sameImage(b, art(r.expected), std::string("overlap_") + r.name));
+        }
+    }
+    pixels::Bitmap b = art({"RGB", "YMC", "abc"});
+    ASSERT_TRUE(pixels::stretchBlit(b, 0, 0, 3, 3, b, 1, 1, 2, 2, pixels::kSrcCopy));
+    EXPECT_TRUE(sameImage(b, art({"MMC", "MMC", "bbc"}), "overlap_stretch"));
+}
+
+TEST(PixelFill, FillsTheClippedRectangle) {
+    pixels::Bitmap b = art({"WWW", "WWW"});
+    pixels::fillRect(b, 1, -1, 5, 2, 0);
+    EXPECT_TRUE(sameImage(b, art({"W..", "WWW"}), "fill_clipped"));
+    pixels::fillRect(b, 0, 0, 0, 5, 0);
+    EXPECT_TRUE(sameImage(b, art({"W..", "WWW"}), "fill_empty"));
+}
+
+TEST(PixelRectangle, OutlineAndFillWithRightAndBottomEdgesExcluded) {
+    struct Row {
+        const char* name;
+        int32_t l, t, r, b;
+        bool filled;
+        Rows expected; // on a 6 x 5 white target, pen red, fill blue
+    } rows[] = {
+        {"outline", 1, 1, 5, 4, false, {"WWWWWW", "WRRRRW", "WRWWRW", "WRRRRW", "WWWWWW"}},
+        {"filled", 1, 1, 5, 4, true, {"WWWWWW", "WRRRRW", "WRBBRW", "WRRRRW", "WWWWWW"}},
+        {"corners swapped", 5, 4, 1, 1, true, {"WWWWWW", "WRRRRW", "WRBBRW", "WRRRRW", "WWWWWW"}},
+        {"one pixel", 2, 2, 3, 3, true, {"WWWWWW", "WWWWWW", "WWRWWW", "WWWWWW", "WWWWWW"}},
+        {"empty", 2, 2, 2, 4, true, {"WWWWWW", "WWWWWW", "WWWWWW", "WWWWWW", "WWWWWW"}},
+        {"clipped", -1, -1, 3, 7, true, {"BBRWWW", "BBRWWW", "BBRWWW", "BBRWWW", "BBRWWW"}},
+        {"huge",
+         INT32_MIN,
+         INT32_MIN,
+         INT32_MAX,
+         INT32_MAX,
+         true,
+         {"BBBBBB", "BBBBBB", "BBBBBB", "BBBBBB", "BBBBBB"}},
+    };
+    for (const Row& r : rows) {
+        pixels::Bitmap b(6, 5, 0xFFFFFF);
+        pixels::rectangle(b, r.l, r.t, r.r, r.b, 0x0000FF,
+                          r.filled ? std::optional<pixels::Colour>(0xFF0000) : std::nullopt);
+        EXPECT_TRUE(sameImage(b, art(r.expected), std::string("rectangle_") + r.name)) << r.name;
+    }
+}
+
+TEST(PixelLine, StepsAlongTheLongerAxisAndLeavesOutTheEndPoint) {
+    struct Row {
+        const char* name;
+        int32_t x1, y1, x2, y2;
+        Rows expected; // 5 x 4
+    } rows[] = {
+        {"horizontal", 0, 0, 3, 0, {"RRR..", ".....", ".....", "....."}},
+        {"backwards", 3, 1, 0, 1, {".....", ".RRR.", ".....", "....."}},
+        {"diagonal", 0, 0, 3, 3, {"R....", ".R...", "..R..", "....."}},
+        {"two to one", 0, 0, 4, 2, {"R....", ".RR..", "...R.", "....."}},
+        {"steep up", 1, 3, 2, 0, {".....", "..R..", ".R...", ".R..."}},
+        {"single point", 2, 2, 2, 2, {".....", ".....", ".....", "....."}},
+        {"from far left", -2000000000, 2, 2000000000, 2, {".....", ".....", "RRRRR", "....."}},
+    };
+    for (const Row& r : rows) {
+        pixels::Bitmap b(5, 4);
+        pixels::line(b, r.x1, r.y1, r.x2, r.y2, 0x0000FF);
+        EXPECT_TRUE(sameImage(b, art(r.expected), std::string("line_") + r.name)) << r.name;
+    }
+}
+
+TEST(PixelPoint, SetAndGetInsideAndOutside) {
+    pixels::Bitmap b(2, 2);
+    pixels::setPixel(b, 1, 0, 0x123456);
+    pixels::setPixel(b, 2, 0, 0xFFFFFF);
+    pixels::setPixel(b, -1, 1, 0xFFFFFF);
+    pixels::setPixel(b, 0, 1, 0xAB123456); // only the colour bits are kept
+    EXPECT_TRUE(sameImage(b, art({".a", "a."}), "set_pixel"));
+    EXPECT_EQ(pixels::getPixel(b, 1, 0), 0x123456u);
+    EXPECT_EQ(pixels::getPixel(b, 2, 0), pixels::kInvalidColour);
+    EXPECT_EQ(pixels::getPixel(b, 0, -1), pixels::kInvalidColour);
+}
+
+} // namespace

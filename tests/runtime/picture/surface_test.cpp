@@ -1,0 +1,203 @@
+#include "runtime/picture/surface.hpp"
+#include "tests/runtime/picture/canvas_fixture.hpp"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using picture::Surface;
+using pixel_art::art;
+using pixel_art::sameImage;
+
+TEST(FitSize, MissingSidesTakeTheNaturalSizeOrKeepTheAspectRatio) {
+    struct Row {
+        int32_t w, h, bw, bh;
+        picture::Size expected;
+    } rows[] = {
+        {32, -1, 16, 8, {32, 16}}, {10, 0, 3, 7, {10, 23}}, {0, 0, 5, 6, {5, 6}}, {-1, -1, 5, 6, {5, 6}},
+        {0, 10, 3, 7, {4, 10}},    {-5, 7, 7, 3, {16, 7}},  {7, 9, 3, 3, {7, 9}}, {1, 0, 3, 1, {1, 0}},
+        {0, 0, 0, 0, {0, 0}},      {5, 0, 0, 4, {5, 0}},
+    };
+    for (const Row& r : rows) {
+        const picture::Size got = picture::fitSize(r.w, r.h, r.bw, r.bh);
+        EXPECT_EQ(got, r.expected) << "fitSize(" << r.w << ", " << r.h << ", " << r.bw << ", " << r.bh
+                                   << "): expected " << r.expected.w << "x" << r.expected.h << ", got "
+                                   << got.w << "x" << got.h;
+    }
+}
+
+using SurfaceTest = CanvasTest;
+
+TEST_F(SurfaceTest, PutWithoutBitmapReturnsZeroAndDrawsNothing) {
+    Surface s;
+    picture::promptBindPicture(s);
+    pixels::Bitmap target(4, 4, 0xFFFFFF);
+    EXPECT_EQ(s.put(0, 0, 0, 0, 0, &target), 0);
+    EXPECT_EQ(s.putAt(0, 0), 0);
+    EXPECT_TRUE(sameImage(target, pixels::Bitmap(4, 4, 0xFFFFFF), "put_no_bitmap"));
+    EXPECT_EQ(countLit(windowPixels()) + countLit(backPixels()), 0);
+}
+
+TEST_F(SurfaceTest, BoundPutOnTheWindowIsMirroredIntoTheBackBuffer) {
+    Surface s;
+    picture::promptBindPicture(s);
+    give(s, art({"RG", "BY"}));
+    EXPECT_NE(s.putAt(3, 2, picture::kSrcCopy), 0);
+    const pixels::Bitmap expected = art({".....", ".....", "...RG", "...BY"});
+    EXPECT_TRUE(sameImage(crop(windowPixels(), 0, 0, 5, 4), expected, "bound_put_window"));
+    EXPECT_TRUE(sameImage(crop(backPixels(), 0, 0, 5, 4), expected, "bound_put_back"));
+    // Put with an explicit target: the back buffer stays as it was.
+    pixels::Bitmap target(2, 2);
+    give(s, art({"W"}));
+    EXPECT_NE(s.put(0, 0, 2, 2, 0, &target), 0);
+    EXPECT_TRUE(sameImage(target, art({"WW", "WW"}), "put_target"));
+    EXPECT_TRUE(sameImage(crop(backPixels(), 0, 0, 5, 4), expected, "put_target_back_untouched"));
+}
+
+TEST_F(SurfaceTest, PutOfANeverBoundSurfaceOnTheWindowDrawsNothing) {
+    Surface s;
+    give(s, art({"WW"}));
+    EXPECT_EQ(s.putAt(0, 0), 0);
+    EXPECT_EQ(countLit(windowPixels()) + countLit(backPixels()), 0);
+}
+
+TEST_F(SurfaceTest, PutStretchesToTheFittedSize) {
+    struct Row {
+        int32_t w, h, bw, bh;
+        int expectedLit; // a white bitmap of bw x bh, drawn stretched, covers w' x h' pixels
+    } rows[] = {{32, -1, 16, 8, 32 * 16}, {10, 0, 3, 7, 10 * 23}, {0, 0, 3, 2, 6}, {5, 2, 1, 1, 10}};
+    for (const Row& r : rows) {
+        prompt::createCanvas(64, 64, 64, 64);
+        Surface s;
+        picture::promptBindPicture(s);
+        give(s, pixels::Bitmap(r.bw, r.bh, 0xFFFFFF));
+        EXPECT_NE(s.put(0, 0, r.w, r.h, 0), 0);
+        EXPECT_EQ(countLit(windowPixels()), r.expectedLit)
+            << r.w << "x" << r.h << " of " << r.bw << "x" << r.bh;
+        EXPECT_EQ(countLit(backPixels()), r.expectedLit)
+            << r.w << "x" << r.h << " of " << r.bw << "x" << r.bh;
+    }
+}
+
+TEST_F(SurfaceTest, PutOntoItselfOrOntoNothingReturnsZero) {
+    Surface a;
+    Surface empty;
+    give(a, art({"RG"}));
+    EXPECT_EQ(a.putOnto(a, 0, 0, -1, -1, 0), 0);
+    EXPECT_EQ(a.putOnto(a.bitmap(), 1, 0, -1, -1, 0), 0);
+    EXPECT_TRUE(sameImage(*a.bitmap(), art({"RG"}), "put_onto_self"));
+    EXPECT_EQ(a.putOnto(empty, 0, 0, -1, -1, 0), 0);
+    EXPECT_EQ(empty.putOnto(a, 0, 0, -1, -1, 0), 0);
+    EXPECT_EQ(empty.putOnto(empty, 0, 0, -1, -1, 0), 0);
+}
+
+TEST_F(SurfaceTest, PutOntoDrawsIntoTheTargetOnlyInBothForms) {
+    Surface sprite;
+    Surface screen;
+    picture::promptBindPicture(sprite);
+    picture::promptBindPicture(screen);
+    give(sprite, art({"RG"}));
+    give(screen, art({"WWW", "WWW"}));
+    EXPECT_NE(sprite.putOnto(screen, 1, 1, -1, -1, 0), 0);
+    EXPECT_TRUE(sameImage(*screen.bitmap(), art({"WWW", "WRG"}), "put_onto_surface"));
+    EXPECT_NE(sprite.putOnto(screen.bitmap(), -1, 0, -1, -1, picture::kSrcAnd), 0);
+    EXPECT_TRUE(sameImage(*screen.bitmap(), art({"GWW", "WRG"}), "put_onto_bitmap"));
+    EXPECT_EQ(countLit(windowPixels()) + countLit(backPixels()), 0);
+}
+
+// The game's transparency: the mask (white where the sprite is black) with AND, then the sprite
+// with OR. Black sprite pixels show the background, every other colour covers it.
+TEST_F(SurfaceTest, MaskThenSpriteDrawsBlackAsTransparent) {
+    Surface sprite, mask, screen;
+    give(sprite, art({".R", "B."}));
+    give(mask, art({"W.", ".W"}));
+    give(screen, art({"aaaa", "cccc", "dddd"}));
+    EXPECT_NE(mask.putOnto(screen, 1, 1, -1, -1, picture::kSrcAnd), 0);
+    EXPECT_NE(sprite.putOnto(screen, 1, 1, -1, -1, picture::kSrcPaint), 0);
+    EXPECT_TRUE(sameImage(*screen.bitmap(), art({"aaaa", "ccRc", "dBdd"}), "mask_sprite"));
+}
+
+TEST_F(SurfaceTest, CaptureOfABoundSurfaceReadsTheBackBufferEvenGivenASource) {
+    paintBack(art({"RG", "BY"}), 5, 6);
+    paintWindow(art({"WW", "WW"}), 5, 6);
+    const pixels::Bitmap source = art({"MMM", "MMM"});
+    Surface s;
+    picture::promptBindPicture(s);
+    EXPECT_EQ(s.capture(5, 6, 3, 2, &source), 1);
+    EXPECT_TRUE(sameImage(*s.bitmap(), art({"RG.", "BY."}), "capture_bound_source"));
+    EXPECT_EQ(s.captureWindow(4, 5, 3, 3), 1);
+    EXPECT_TRUE(sameImage(*s.bitmap(), art({"...", ".RG", ".BY"}), "capture_bound_window"));
+    // Outside the back buffer stays black.
+    EXPECT_EQ(s.captureWindow(kScreenW - 1, -1, 2, 2), 1);
+    EXPECT_TRUE(sameImage(*s.bitmap(), art({"..", ".."}), "capture_bound_outside"));
+}
+
+TEST_F(SurfaceTest, CaptureOfAnUnboundSurfaceReadsTheSourceOrNothing) {
+    const pixels::Bitmap source = art({"RGB", "YMC"});
+    Surface s;
+    EXPECT_EQ(s.capture(1, 0, 2, 2, &source), 1);
+    EXPECT_TRUE(sameImage(*s.bitmap(), art({"GB", "MC"}), "capture_unbound_source"));
+    // Never bound: no window to read, and the old bitmap is gone all the same.
+    EXPECT_EQ(s.captureWindow(0, 0, 2, 2), 0);
+    EXPECT_EQ(s.bitmap(), nullptr);
+    EXPECT_EQ(s.width(), 0);
+}
+
+TEST_F(SurfaceTest, CaptureReleasesTheOldBitmapEvenWhenTheNewOneFails) {
+    Surface s;
+    picture::promptBindPicture(s);
+    give(s, art({"RG"}));
+    for (auto [w, h] : {std::pair{0, 2}, {2, 0}, {-3, 4}, {20000, 1}, {9000, 9000}}) {
+        give(s, art({"RG"}));
+        EXPECT_EQ(s.captureWindow(0, 0, w, h), 0) << w << "x" << h;
+        EXPECT_EQ(s.bitmap(), nullptr) << w << "x" << h;
+    }
+}
+
+TEST_F(SurfaceTest, CaptureFromAnotherSurface) {
+    Surface source, copy, boundCopy;
+    give(source, art({"RGB", "YMC"}));
+    EXPECT_EQ(copy.captureFrom(source, 1, 1, 2, 1), 1);
+    EXPECT_TRUE(sameImage(*copy.bitmap(), art({"MC"}), "capture_from"));
+    // From itself: nothing happens, the bitmap stays.
+    EXPECT_EQ(copy.captureFrom(copy, 0, 0, 1, 1), 0);
+    EXPECT_TRUE(sameImage(*copy.bitmap(), art({"MC"}), "capture_from_self"));
+    // From a Surface without bitmap: nothing happens either.
+    Surface empty;
+    EXPECT_EQ(copy.captureFrom(empty, 0, 0, 1, 1), 0);
+    ASSERT_NE(copy.bitmap(), nullptr);
+    // Bound: the pixels come from the back buffer at the same place.
+    paintBack(art({"WB"}), 0, 0);
+    picture::promptBindPicture(boundCopy);
+    EXPECT_EQ(boundCopy.captureFrom(source, 0, 0, 2, 1), 1);
+    EXPECT_TRUE(sameImage(*boundCopy.bitmap(), art({"WB"}), "capture_from_bound"));
+}
+
+TEST_F(SurfaceTest, SetPixelOnABoundSurfaceIsMirroredIntoTheBackBuffer) {
+    Surface bound, loose;
+    picture::promptBindPicture(bound);
+    give(bound, pixels::Bitmap(3, 2));
+    give(loose, pixels::Bitmap(3, 2));
+    bound.setPixelOn(2, 1, 0xFFFFFF);
+    loose.setPixelOn(1, 0, 0xFFFFFF);
+    EXPECT_TRUE(sameImage(*bound.bitmap(), art({"...", "..W"}), "set_pixel_on_bound"));
+    EXPECT_TRUE(sameImage(*loose.bitmap(), art({".W.", "..."}), "set_pixel_on_loose"));
+    EXPECT_TRUE(sameImage(crop(backPixels(), 0, 0, 3, 2), art({"...", "..W"}), "set_pixel_on_back"));
+    EXPECT_EQ(countLit(backPixels()), 1);
+    EXPECT_EQ(countLit(windowPixels()), 0);
+    // setPixel with no target draws on the window, and mirrors when bound.
+    bound.setPixel(0, 0, 0x0000FF, nullptr);
+    loose.setPixel(1, 1, 0x0000FF, nullptr);
+    EXPECT_TRUE(sameImage(crop(windowPixels(), 0, 0, 2, 2), art({"R.", ".."}), "set_pixel_window"));
+    EXPECT_TRUE(sameImage(crop(backPixels(), 0, 0, 3, 2), art({"R..", "..W"}), "set_pixel_window_back"));
+}
+
+TEST(SurfaceWithoutWindow, BindingWithoutAWindowLeavesTheSurfaceUnbound) {
+    Surface s;
+    picture::promptBindPicture(s);
+    EXPECT_FALSE(s.isBound());
+    s.replaceBitmap(std::make_unique<pixels::Bitmap>(1, 1, 0xFFFFFF));
+    EXPECT_EQ(s.putAt(0, 0), 0);
+}
+
+} // namespace
