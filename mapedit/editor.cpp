@@ -1,0 +1,256 @@
+#include "mapedit/editor.hpp"
+
+#include "platform/cp932.hpp"
+#include "runtime/core/numconv.hpp"
+
+namespace mapedit {
+
+using rt::rtStrConcat;
+using rt::RtString;
+using rt::rtStrLiteral;
+
+namespace {
+
+// Row positions of the texts at column 65.
+constexpr int32_t kPromptRow = 19;
+constexpr int32_t kStatusRow = 24;
+constexpr int32_t kPatternRow = 25;
+constexpr int32_t kPromptBlanks = 28;   // the byte length of the ground-object prompt
+constexpr int32_t kQuestionBlanks = 21; // the byte length of the quit question
+
+RtString blanks(int32_t n) {
+    return rtStrLiteral(std::string(static_cast<size_t>(n), ' '));
+}
+
+int32_t digitOf(int32_t key) {
+    if (key >= kKeyNumpad0 && key <= kKeyNumpad0 + 9) return key - kKeyNumpad0;
+    if (key >= kKeyDigit0 && key <= kKeyDigit0 + 9) return key - kKeyDigit0;
+    return -1;
+}
+
+bool isKeypadDigit(int32_t key) {
+    return key >= kKeyNumpad0 && key <= kKeyNumpad0 + 9;
+}
+
+int32_t cursorX(const Editor& editor) {
+    return kCellPixels * editor.cursorColumn;
+}
+int32_t cursorY(const Editor& editor) {
+    return kCellPixels * editor.screenRow;
+}
+
+void redrawCursorCell(Editor& editor, EditorIo& io) {
+    drawCell(io, editor.cursorCell(), cursorX(editor), cursorY(editor));
+}
+
+void drawBox(EditorIo& io, int32_t x, int32_t y, int32_t colour) {
+    io.drawLine(x, y, 0, x + 15, y + 15, colour, kModeBox, colour);
+}
+
+bool isNoKey(RtString keyText) {
+    // The comparison is exact: "N" is the N key (78), "n" the keypad decimal point (110).
+    return rt::rtStrCompare(rt::rtStrCopy(keyText), rtStrLiteral("N")) == 2 ||
+           rt::rtStrCompare(rt::rtStrCopy(keyText), rtStrLiteral("n")) == 2;
+}
+
+// The quit question; true when the map has been written.
+bool askToQuit(Editor& editor, EditorIo& io) {
+    printAt(io, kTextColumn, kStatusRow, rtStrLiteral("終了する?(Enter or N)"));
+    RtString answer = io.inputKey();
+    printAt(io, kTextColumn, kStatusRow, blanks(kQuestionBlanks));
+    printAt(io, kTextColumn, kPatternRow, blanks(kQuestionBlanks));
+    const bool stay = isNoKey(answer);
+    rt::rtStrFree(answer);
+    if (stay) return false;
+
+    printAt(io, kTextColumn, kStatusRow, rtStrLiteral("データ書き込み中     "));
+    SaveResult result = io.saveMap(editor, [&io](int16_t row) {
+        io.locate(kTextColumn, kPatternRow);
+        io.print(rt::rtNumToStr(row));
+    });
+    if (result.ok) return true;
+
+    // The old file is intact and the map is still in memory: say so and go on editing.
+    printAt(io, kTextColumn, kStatusRow, rtStrLiteral("データ書き込み失敗"));
+    io.locate(kTextColumn, kPatternRow);
+    io.print(blanks(kMessageWidth));
+    printAt(io, kTextColumn, kPatternRow, fitText(result.reason, kMessageWidth));
+    editor.saveMessageShown = true;
+    return false;
+}
+
+} // namespace
+
+RtString statusLine(int16_t column, int16_t row, int32_t key) {
+    RtString s = rtStrLiteral("x= ");
+    s = rtStrConcat(s, rt::rtNumToStr(column));
+    s = rtStrConcat(s, rtStrLiteral("  y= "));
+    s = rtStrConcat(s, rt::rtNumToStr(row));
+    s = rtStrConcat(s, rtStrLiteral("    Asc= "));
+    s = rtStrConcat(s, rt::rtNumToStr(key));
+    return rtStrConcat(s, rtStrLiteral("    "));
+}
+
+RtString patternLine(int16_t value) {
+    RtString s = rtStrLiteral("パターン ");
+    s = rtStrConcat(s, rt::rtHexStr(value)); // sign-extended: -1 shows as FFFFFFFF
+    return rtStrConcat(s, rtStrLiteral("    "));
+}
+
+RtString fitText(const std::string& utf8, int32_t width) {
+    RtString full = rtStrLiteral(utf8);
+    const int32_t length = rt::rtStrLen(full);
+    int32_t cut = 0;
+    while (cut < length) {
+        const int32_t step = platform::cp932::isLeadByte(static_cast<uint8_t>(full[cut])) ? 2 : 1;
+        if (cut + step > width || cut + step > length) break;
+        cut += step;
+    }
+    return rt::rtStrLeft(full, cut);
+}
+
+void printAt(EditorIo& io, int32_t column, int32_t row, RtString text) {
+    io.locate(column, row);
+    io.print(rtStrConcat(text, rtStrLiteral("\r\n")));
+}
+
+void drawCell(EditorIo& io, int16_t value, int32_t x, int32_t y) {
+    const int tile = value & 0xFF;
+    if (tile <= 9) {
+        io.putTile(tile, x, y);
+    } else {
+        io.drawLine(x, y, 0, x + 15, y + 15, kBlack, kModeFilledBox, kBlack);
+    }
+    if ((value & 0x0F00) > 0) io.drawLine(x + 5, y + 5, 0, x + 10, y + 10, kRed, kModeFilledBox, kRed);
+    if ((value & 0xF000) != 0) io.drawLine(x + 7, y + 7, 0, x + 8, y + 8, kBlue, kModeFilledBox, kBlue);
+}
+
+void moveCursorVertically(Editor& editor, EditorIo& io, int32_t key) {
+    if (key == kKeyUp && editor.cursorRow > 0) {
+        editor.lastArrowKey = kKeyUp;
+        --editor.cursorRow;
+        --editor.screenRow;
+        if (editor.screenRow < 0) {
+            editor.screenRow = 0;
+            scrollViewDown(editor, io);
+        }
+    } else if (key == kKeyDown && editor.cursorRow < editor.lastRow) {
+        editor.lastArrowKey = kKeyDown;
+        ++editor.cursorRow;
+        ++editor.screenRow;
+        if (editor.screenRow > kLastScreenRow) {
+            editor.screenRow = kLastScreenRow;
+            scrollViewUp(editor, io);
+        }
+    }
+}
+
+void scrollViewDown(Editor& editor, EditorIo& io) {
+    io.captureView(0, 0, 512, 400);
+    io.putView(0, 16);
+    for (int column = 0; column < kMapColumns; ++column)
+        drawCell(io, editor.cell(column, editor.cursorRow), kCellPixels * column, 0);
+}
+
+void scrollViewUp(Editor& editor, EditorIo& io) {
+    io.captureView(0, 16, 512, 400);
+    io.putView(0, 0);
+    for (int column = 0; column < kMapColumns; ++column)
+        drawCell(io, editor.cell(column, editor.cursorRow), kCellPixels * column, 400);
+}
+
+void drawStartScreen(Editor& editor, EditorIo& io) {
+    for (int i = 0; i <= 9; ++i) {
+        printAt(io, kTextColumn, i, rt::rtStrChr('0' + i));
+        drawCell(io, static_cast<int16_t>(i), kPaletteX, kCellPixels * i);
+    }
+    for (int column = 0; column < kMapColumns; ++column)
+        for (int viewRow = 0; viewRow <= kLastScreenRow; ++viewRow)
+            drawCell(io, editor.cell(column, viewRow), kCellPixels * column, kCellPixels * viewRow);
+    editor.cursorColumn = editor.cursorRow = editor.screenRow = 0;
+    printAt(io, kTextColumn, 21, rtStrLiteral("Ent = 地上物の設定"));
+    printAt(io, kTextColumn, 22, rtStrLiteral("Tab = 地上物の移動道"));
+    printAt(io, kTextColumn, 23, rtStrLiteral("Esc = 終了"));
+}
+
+KeyOutcome handleKey(Editor& editor, EditorIo& io, RtString keyText) {
+    int32_t key = rt::rtStrAsc(keyText);
+
+    if (editor.saveMessageShown) {
+        io.locate(kTextColumn, kStatusRow);
+        io.print(blanks(kMessageWidth));
+        io.locate(kTextColumn, kPatternRow);
+        io.print(blanks(kMessageWidth));
+        editor.saveMessageShown = false;
+    }
+
+    redrawCursorCell(editor, io); // wipes the cursor frame
+    io.pause(1);
+
+    // A digit sets the tile and then repeats the last arrow key.
+    for (;;) {
+        moveCursorVertically(editor, io, key);
+        if (key == kKeyLeft) {
+            --editor.cursorColumn;
+            editor.lastArrowKey = kKeyLeft;
+            if (editor.cursorColumn < 0) {
+                editor.cursorColumn = kMapColumns - 1;
+                moveCursorVertically(editor, io, kKeyUp);
+                editor.lastArrowKey = kKeyLeft;
+            }
+        }
+        if (key == kKeyRight) {
+            ++editor.cursorColumn;
+            editor.lastArrowKey = kKeyRight;
+            if (editor.cursorColumn > kMapColumns - 1) {
+                editor.cursorColumn = 0;
+                moveCursorVertically(editor, io, kKeyDown);
+                editor.lastArrowKey = kKeyRight;
+            }
+        }
+        const int32_t digit = digitOf(key);
+        if (digit < 0) break;
+        int16_t& cell = editor.cursorCell();
+        cell = static_cast<int16_t>((cell & 0xFF00) + digit);
+        redrawCursorCell(editor, io);
+        key = editor.lastArrowKey;
+    }
+
+    if (key == kKeyEnter) {
+        do {
+            printAt(io, kTextColumn, kPromptRow, rtStrLiteral("地上キャラのセット(0～9キー)"));
+            drawBox(io, cursorX(editor), cursorY(editor), kRed);
+            key = rt::rtStrAsc(io.inputKey());
+            printAt(io, kTextColumn, kPromptRow, blanks(kPromptBlanks));
+        } while (!isKeypadDigit(key));
+        int16_t& cell = editor.cursorCell();
+        cell = static_cast<int16_t>(((key - kKeyNumpad0) * 256) | (cell & 0xFF));
+        printAt(io, kTextColumn, kPatternRow, patternLine(cell));
+        redrawCursorCell(editor, io);
+    }
+    if (key == kKeyTab) {
+        int16_t& cell = editor.cursorCell();
+        cell = static_cast<int16_t>((cell & 0x0FFF) | 0x1000);
+        printAt(io, kTextColumn, kPatternRow, patternLine(cell));
+        redrawCursorCell(editor, io);
+    }
+    if (key == kKeyDelete) {
+        int16_t& cell = editor.cursorCell();
+        cell = static_cast<int16_t>(cell & 0xFF);
+        printAt(io, kTextColumn, kPatternRow, patternLine(cell));
+        redrawCursorCell(editor, io);
+    }
+    if (key == kKeyEscape) return askToQuit(editor, io) ? KeyOutcome::Saved : KeyOutcome::Editing;
+
+    drawBox(io, cursorX(editor), cursorY(editor), kYellow);
+    printAt(io, kTextColumn, kStatusRow, statusLine(editor.cursorColumn, editor.cursorRow, key));
+    printAt(io, kTextColumn, kPatternRow, patternLine(editor.cursorCell()));
+    return KeyOutcome::Editing;
+}
+
+void runEditor(Editor& editor, EditorIo& io) {
+    while (handleKey(editor, io, io.inputKey()) != KeyOutcome::Saved) {
+    }
+}
+
+} // namespace mapedit

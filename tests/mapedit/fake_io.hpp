@@ -1,0 +1,123 @@
+#pragma once
+// A stand-in for the window, keyboard and map file of the editor: draws into a bitmap of its own
+// (a tile is a flat square of its own colour), keeps the printed text in a grid, hands out keys
+// from a script and records every save.
+#include "mapedit/editor.hpp"
+#include "platform/pixels.hpp"
+
+#include <deque>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace mapedit_test {
+
+inline pixels::Colour tileColour(int tile) {
+    return pixels::rgb(10 + 20 * tile, 200 - 15 * tile, 7 * tile);
+}
+
+inline pixels::Colour colourNumber(int32_t n) {
+    static const pixels::Colour table[8] = {0x000000, 0xFF0000, 0x0000FF, 0xFF00FF,
+                                            0x00FF00, 0xFFFF00, 0x00FFFF, 0xFFFFFF};
+    return n >= 0 && n < 8 ? table[n] : 0;
+}
+
+struct KeysExhausted : std::runtime_error {
+    KeysExhausted() : std::runtime_error("the editor asked for more keys than the script holds") {}
+};
+
+class FakeIo : public mapedit::EditorIo {
+  public:
+    pixels::Bitmap screen{800, 480, 0x123456};
+    std::vector<std::string> text = std::vector<std::string>(30);
+    std::deque<int> keys;
+    std::vector<bool> tileLoaded = std::vector<bool>(10, true);
+    // Results the next saves give; when empty a save succeeds.
+    std::deque<mapedit::SaveResult> saveResults;
+    std::vector<std::vector<int16_t>> savedRows; // per save: the cells of rows 0..lastRow, row after row
+    std::vector<int16_t> savedRowNumbers;
+    int keysRead = 0;
+
+    void putTile(int tile, int32_t x, int32_t y) override {
+        if (tile < 0 || tile > 9 || !tileLoaded[static_cast<size_t>(tile)]) return;
+        fill(x, y, x + 15, y + 15, tileColour(tile));
+    }
+    void drawLine(int32_t x1, int32_t y1, int32_t relative, int32_t x2, int32_t y2, int32_t colour,
+                  int32_t mode, int32_t fillColour) override {
+        if (relative || mode == 0) throw std::logic_error("the editor draws absolute boxes only");
+        if (mode == 2) fill(x1, y1, x2, y2, colourNumber(fillColour));
+        const pixels::Colour c = colourNumber(colour);
+        for (int32_t x = x1; x <= x2; ++x) set(x, y1, c), set(x, y2, c);
+        for (int32_t y = y1; y <= y2; ++y) set(x1, y, c), set(x2, y, c);
+    }
+    void captureView(int32_t x, int32_t y, int32_t w, int32_t h) override {
+        captured = pixels::Bitmap(w, h);
+        for (int32_t j = 0; j < h; ++j)
+            for (int32_t i = 0; i < w; ++i) captured.at(i, j) = screen.at(x + i, y + j);
+    }
+    void putView(int32_t x, int32_t y) override {
+        for (int32_t j = 0; j < captured.height; ++j)
+            for (int32_t i = 0; i < captured.width; ++i) set(x + i, y + j, captured.at(i, j));
+    }
+    void locate(int32_t column, int32_t row) override {
+        col = column;
+        line = row;
+        if (static_cast<int32_t>(text[static_cast<size_t>(line)].size()) < column)
+            text[static_cast<size_t>(line)].resize(static_cast<size_t>(column), ' ');
+    }
+    void print(rt::RtString s) override {
+        std::string bytes(s, static_cast<size_t>(rt::rtStrLen(s)));
+        rt::rtStrFree(s);
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+                ++i, ++line, col = 0;
+                continue;
+            }
+            std::string& row = text[static_cast<size_t>(line)];
+            if (row.size() <= static_cast<size_t>(col)) row.resize(static_cast<size_t>(col) + 1, ' ');
+            row[static_cast<size_t>(col++)] = bytes[i];
+        }
+    }
+    rt::RtString inputKey() override {
+        if (keys.empty()) throw KeysExhausted();
+        ++keysRead;
+        const int k = keys.front();
+        keys.pop_front();
+        return rt::rtStrChr(k);
+    }
+    void pause(int32_t) override {}
+    mapedit::SaveResult saveMap(const mapedit::Editor& editor,
+                                const std::function<void(int16_t)>& beforeRow) override {
+        std::vector<int16_t> rows;
+        for (int16_t r = 0; r <= editor.lastRow; ++r) {
+            beforeRow(r);
+            savedRowNumbers.push_back(r);
+            for (int c = 0; c < mapedit::kMapColumns; ++c) rows.push_back(editor.cell(c, r));
+        }
+        savedRows.push_back(rows);
+        if (saveResults.empty()) return {true, {}};
+        mapedit::SaveResult r = saveResults.front();
+        saveResults.pop_front();
+        return r;
+    }
+
+    // The text of a row from column 65, the editor's text area.
+    std::string area(int row) const {
+        const std::string& r = text[static_cast<size_t>(row)];
+        return r.size() > 65 ? r.substr(65) : std::string();
+    }
+
+  private:
+    pixels::Bitmap captured;
+    int32_t col = 0, line = 0;
+
+    void set(int32_t x, int32_t y, pixels::Colour c) {
+        if (screen.contains(x, y)) screen.at(x, y) = c;
+    }
+    void fill(int32_t x1, int32_t y1, int32_t x2, int32_t y2, pixels::Colour c) {
+        for (int32_t y = y1; y <= y2; ++y)
+            for (int32_t x = x1; x <= x2; ++x) set(x, y, c);
+    }
+};
+
+} // namespace mapedit_test
