@@ -1,6 +1,6 @@
 #include "runtime/prompt/canvas.hpp"
 
-#include <atomic>
+#include <algorithm>
 
 namespace prompt {
 
@@ -11,15 +11,23 @@ struct Canvas {
     bool exists = false;
     pixels::Bitmap window;
     pixels::Bitmap back;
+    TextGrid grid;
 };
 
+// Never destroyed: the window thread keeps presenting while the process exits.
 Canvas& canvas() {
-    static Canvas c;
-    return c;
+    static Canvas* c = new Canvas;
+    return *c;
 }
 
-std::mutex requestMutex;
-std::function<void()> presentRequest;
+struct PresentRequest {
+    std::mutex mutex;
+    std::function<void()> request;
+};
+PresentRequest& presentRequest() {
+    static PresentRequest* r = new PresentRequest;
+    return *r;
+}
 
 } // namespace
 
@@ -28,8 +36,8 @@ CanvasLock::CanvasLock() : lock_(canvas().mutex) {}
 CanvasLock::~CanvasLock() {
     lock_.unlock();
     if (touchedWindow_) {
-        std::lock_guard guard(requestMutex);
-        if (presentRequest) presentRequest();
+        std::lock_guard guard(presentRequest().mutex);
+        if (presentRequest().request) presentRequest().request();
     }
 }
 
@@ -39,7 +47,21 @@ pixels::Bitmap* CanvasLock::window() {
     return &canvas().window;
 }
 
-pixels::Bitmap* CanvasLock::backBuffer() { return canvas().exists ? &canvas().back : nullptr; }
+pixels::Bitmap* CanvasLock::backBuffer() {
+    return canvas().exists ? &canvas().back : nullptr;
+}
+
+TextGrid& CanvasLock::textGrid() {
+    return canvas().grid;
+}
+
+void copyWindowTo(uint32_t* destination, int32_t width, int32_t height, int32_t pitch) {
+    std::lock_guard guard(canvas().mutex);
+    const pixels::Bitmap& w = canvas().window;
+    const int32_t rows = std::min(height, w.height), columns = std::min(width, w.width);
+    for (int32_t y = 0; y < rows; ++y)
+        std::copy_n(w.row(y), columns, destination + static_cast<size_t>(y) * static_cast<size_t>(pitch));
+}
 
 void createCanvas(int32_t screenWidth, int32_t screenHeight, int32_t clientWidth, int32_t clientHeight) {
     std::lock_guard guard(canvas().mutex);
@@ -66,8 +88,8 @@ bool canvasExists() {
 }
 
 void setPresentRequest(std::function<void()> request) {
-    std::lock_guard guard(requestMutex);
-    presentRequest = std::move(request);
+    std::lock_guard guard(presentRequest().mutex);
+    presentRequest().request = std::move(request);
 }
 
 void promptBindPicture(WindowBinding& binding) {

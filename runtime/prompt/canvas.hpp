@@ -3,6 +3,7 @@
 // back buffer (the screen-sized graphics layer that every repaint starts from). One mutex guards
 // both, together with the text grid; it is held only for one copy or draw.
 #include "platform/pixels.hpp"
+#include "runtime/prompt/textgrid.hpp"
 
 #include <cstdint>
 #include <functional>
@@ -12,7 +13,7 @@ namespace prompt {
 
 // Exclusive access to the drawing state for the life of the object.
 class CanvasLock {
-public:
+  public:
     CanvasLock();
     ~CanvasLock();
     CanvasLock(const CanvasLock&) = delete;
@@ -23,8 +24,10 @@ public:
     pixels::Bitmap* window();
     // The back buffer, or null when there is no window.
     pixels::Bitmap* backBuffer();
+    // The text layer and its cursor (they always exist, with or without a window).
+    TextGrid& textGrid();
 
-private:
+  private:
     std::unique_lock<std::mutex> lock_;
     bool touchedWindow_ = false;
 };
@@ -35,6 +38,10 @@ void createCanvas(int32_t screenWidth, int32_t screenHeight, int32_t clientWidth
 void resizeClient(int32_t clientWidth, int32_t clientHeight);
 void destroyCanvas();
 bool canvasExists();
+
+// Copies the client framebuffer into a width x height block (row pitch in pixels) for presenting;
+// what the framebuffer does not cover is left alone. Does not ask for another present.
+void copyWindowTo(uint32_t* destination, int32_t width, int32_t height, int32_t pitch);
 
 // Called (outside the lock) after the client framebuffer was drawn on; the window thread sets it
 // to wake itself and present.

@@ -1,0 +1,82 @@
+#pragma once
+// The one OS window of a program, owned by a thread of its own. The window thread is the only
+// thread that talks to the video system: it creates the window, runs the event loop, presents the
+// client framebuffer and turns key events into virtual-key codes. Other threads reach it through
+// the calls below, which hand their work to the window thread and wait until it is done.
+#include "platform/pixels.hpp"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace platform::window {
+
+// What the window thread tells its owner. Every callback runs on the window thread.
+struct Callbacks {
+    // The window exists: screen size and initial client size.
+    std::function<void(int32_t screenWidth, int32_t screenHeight, int32_t clientWidth, int32_t clientHeight)>
+        created;
+    // The whole client area must be drawn again (first show, exposure, resize, invalidation).
+    // The client size is given; the handler draws into its framebuffer and returns.
+    std::function<void(int32_t clientWidth, int32_t clientHeight)> paint;
+    // A key went down (auto-repeat included) as a virtual-key code 1..255.
+    std::function<void(int vk)> keyDown;
+};
+
+// Copies the pixels to present into the window's surface: called on the window thread with the
+// destination, which is clientWidth x clientHeight pixels in 0x00BBGGRR order, row pitch in pixels.
+using PresentSource =
+    std::function<void(uint32_t* destination, int32_t width, int32_t height, int32_t pitch)>;
+
+// Starts the window thread (once per process; later calls do nothing). Returns at once; poll
+// state() for the outcome. The X11 window class is "PROMPT" and the first title "BASIC PROMPT".
+void start(Callbacks callbacks, PresentSource present);
+
+enum class State { NotStarted, Starting, Open, Failed };
+State state();
+// Why the window could not be opened (set when state() is Failed).
+std::string failureReason();
+
+// The settings a program gives its window. Each waits until the window thread has applied it;
+// without an open window they do nothing.
+void setTitle(std::string_view cp932);
+// The window's icon; an empty bitmap leaves the icon alone.
+void setIcon(const pixels::Bitmap& icon);
+void setResizable(bool resizable);
+void setPosition(int32_t x, int32_t y);
+// The client area's size; the window thread then repaints the whole client area.
+void setClientSize(int32_t width, int32_t height);
+
+// The client framebuffer changed: present it soon. Cheap, may be called from any thread, many
+// requests before the window thread wakes count as one.
+void requestPresent();
+// The whole client area must be repainted (the paint callback runs, then the result is presented).
+void requestPaint();
+
+// Waits until the window thread has handled every request made before this call.
+void flush();
+
+// What the window shows now, read back from the window thread (for tests and tools).
+std::string titleUtf8();
+struct Geometry {
+    int32_t x = 0, y = 0, clientWidth = 0, clientHeight = 0;
+    bool resizable = false;
+};
+Geometry geometry();
+
+// Maps a key event of the video library (scan code, key code, modifier state) to a virtual-key
+// code; 0 when the key has none.
+int virtualKeyFromEvent(int32_t scancode, int32_t keycode, uint16_t modifiers);
+
+// A key event as if it came from the keyboard: it takes the same path on the window thread
+// (key-state table, then the keyDown callback for a key-down). Waits until it was handled.
+void injectKey(int vk, bool down);
+// A key event of the video library itself (scan code, key code, modifiers), put into its event
+// queue as the keyboard would; waits until the window thread has handled it.
+void injectKeyEvent(int32_t scancode, int32_t keycode, uint16_t modifiers, bool down);
+// The desktop's close request as the video library reports it (a window close event, or a quit
+// event); for tests of the close path. Returns at once.
+void injectClose(bool quitEvent);
+
+} // namespace platform::window

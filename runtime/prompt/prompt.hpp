@@ -1,0 +1,52 @@
+#pragma once
+// The prompt window as the programs see it: starting and configuring it, the text operations
+// (print, locate, clear) and key input through the key latch.
+#include "platform/font.hpp"
+#include "platform/pixels.hpp"
+#include "runtime/core/rtstring.hpp"
+#include "runtime/prompt/canvas.hpp"
+#include "runtime/prompt/textgrid.hpp"
+
+#include <atomic>
+#include <cstdint>
+#include <string_view>
+
+namespace prompt {
+
+// Set to 1 by every repaint of the window; the program start waits for the first.
+extern std::atomic<int32_t> promptReady;
+// The last virtual-key code pressed; 0 when the program has taken it.
+extern std::atomic<uint8_t> keyLatch;
+
+// Program start: creates the window thread and waits (polling every 20 ms) for the window's first
+// paint. When no window can be opened it says why on stderr and ends the process with code 1.
+void promptStart();
+// The program's own settings, applied after the start: title (CP932), icon, a frame that cannot
+// be resized, position (0, 0) and the client size.
+void promptConfigure(std::string_view titleCp932, const pixels::Bitmap& icon, int32_t clientWidth,
+                     int32_t clientHeight);
+void promptSetTitle(std::string_view titleCp932);
+
+// Width of " " and the line height of the console font: the size of one text cell.
+platform::font::CellSize cellSize();
+
+// Writes the text (up to its first zero byte) at the cursor and draws the rows it touched on the
+// window. Consumes the text.
+void rtPrint(rt::RtString text);
+// Moves the cursor: the column to 0..254, the row to 0..100. A shorter row is padded with
+// transparent blanks up to the cursor. Draws nothing.
+void rtLocate(int32_t column, int32_t row);
+// 0 or 1: clear the text; 2: clear the graphics; 3: both; then repaint the window (every mode).
+void rtCls(int32_t mode);
+// Waits for n keys and returns their virtual-key codes as a new string; n <= 0 returns "" at once.
+rt::RtString rtInputKeys(int32_t n);
+
+// Draws the text rows first..last (first == -1: every row) onto the client framebuffer over the
+// graphics right of each row's text, scrolling the text up first while the cursor row lies below
+// the client area. Call with the canvas locked.
+void promptRender(CanvasLock& lock, int32_t first, int32_t last);
+// The window's repaint: the back buffer onto the client framebuffer, every text row over it, then
+// promptReady = 1. Runs on the window thread; tests and benchmarks may call it too.
+void promptPaint();
+
+} // namespace prompt

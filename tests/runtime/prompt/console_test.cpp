@@ -1,0 +1,277 @@
+// The prompt window's text console under the dummy video driver: what rtPrint, rtLocate, rtCls and
+// repaints leave in the client framebuffer, and key input through the latch.
+#include "platform/cp932.hpp"
+#include "platform/font.hpp"
+#include "platform/keys.hpp"
+#include "platform/system.hpp"
+#include "platform/window.hpp"
+#include "runtime/core/rtstring.hpp"
+#include "runtime/prompt/prompt.hpp"
+#include "tests/support/testing.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <thread>
+
+namespace {
+
+namespace win = platform::window;
+using platform::font::Background;
+using platform::font::consoleFont;
+
+constexpr pixels::Colour kRed = 0x0000FF, kBlue = 0xFF0000, kWhite = 0xFFFFFF, kBlack = 0;
+
+class PromptConsole : public testing::Test {
+  protected:
+    void SetUp() override {
+        prompt::promptStart();
+        win::setClientSize(640, 490);
+        prompt::rtCls(3);
+        win::flush();
+        prompt::keyLatch.store(0);
+        platform::keys::releaseAll();
+    }
+
+    static void print(const char* utf8) { prompt::rtPrint(rt::rtStrLiteral(utf8)); }
+
+    static pixels::Bitmap client() {
+        prompt::CanvasLock lock;
+        return *lock.window();
+    }
+    static pixels::Bitmap back() {
+        prompt::CanvasLock lock;
+        return *lock.backBuffer();
+    }
+    static std::string row(int32_t r) {
+        prompt::CanvasLock lock;
+        return std::string(lock.textGrid().row(r).bytes());
+    }
+    static prompt::Cursor cursor() {
+        prompt::CanvasLock lock;
+        return lock.textGrid().cursor();
+    }
+    // Fills the graphics layer and waits for the repaint that shows it.
+    static void fillBack(pixels::Colour colour) {
+        {
+            prompt::CanvasLock lock;
+            std::fill(lock.backBuffer()->pixels.begin(), lock.backBuffer()->pixels.end(), colour);
+        }
+        win::requestPaint();
+        win::flush();
+    }
+    // The client area as it should look: the graphics layer with characters drawn at cells.
+    static pixels::Bitmap graphics() {
+        const pixels::Bitmap c = client(), b = back();
+        pixels::Bitmap out(c.width, c.height);
+        for (int32_t y = 0; y < c.height; ++y)
+            for (int32_t x = 0; x < c.width; ++x) out.at(x, y) = b.at(x, y);
+        return out;
+    }
+    static void drawAt(pixels::Bitmap& b, int32_t column, int32_t rowIndex, const char* utf8) {
+        const std::string s = platform::cp932::fromUtf8(utf8);
+        for (size_t j = 0; j < s.size();) {
+            const size_t n = platform::font::Font::charLength(std::string_view(s).substr(j));
+            consoleFont().drawChar(b, (column + static_cast<int32_t>(j)) * 8, rowIndex * 16, s.substr(j, n),
+                                   kWhite, Background::Opaque, kBlack);
+            j += n;
+        }
+    }
+    static void expectClient(const pixels::Bitmap& expected, const std::string& name) {
+        const pixels::Bitmap actual = client();
+        ASSERT_EQ(actual.width, expected.width);
+        ASSERT_EQ(actual.height, expected.height);
+        for (int32_t y = 0; y < actual.height; ++y) {
+            for (int32_t x = 0; x < actual.width; ++x) {
+                if (actual.at(x, y) != expected.at(x, y)) {
+                    ADD_FAILURE() << name << ": pixel " << x << "," << y << " expected " << std::hex
+                                  << expected.at(x, y) << ", got " << actual.at(x, y) << "; image in "
+                                  << testing_support::dumpImage(actual, name);
+                    return;
+                }
+            }
+        }
+    }
+};
+
+TEST_F(PromptConsole, StartReturnsAfterTheFirstPaintWithTheCellMeasured) {
+    EXPECT_EQ(prompt::promptReady.load(), 1);
+    EXPECT_EQ(win::state(), win::State::Open);
+    EXPECT_EQ(prompt::cellSize().width, 8);
+    EXPECT_EQ(prompt::cellSize().height, 16);
+    const pixels::Bitmap b = back();
+    EXPECT_GE(b.width, 640) << "the back buffer has the screen's size";
+    EXPECT_TRUE(std::all_of(b.pixels.begin(), b.pixels.end(), [](pixels::Colour c) { return c == 0; }))
+        << "the back buffer starts black";
+    // The desktop's first title until the program sets its own.
+    EXPECT_EQ(win::titleUtf8(), "BASIC PROMPT");
+}
+
+TEST_F(PromptConsole, ConfigureSetsTitleFrameAndClientSize) {
+    prompt::promptConfigure(platform::cp932::fromUtf8("タイトル名"), pixels::Bitmap(32, 32, 0x00FFFF), 640,
+                            490);
+    EXPECT_EQ(win::titleUtf8(), "タイトル名");
+    const win::Geometry g = win::geometry();
+    EXPECT_EQ(g.x, 0);
+    EXPECT_EQ(g.y, 0);
+    EXPECT_EQ(g.clientWidth, 640);
+    EXPECT_EQ(g.clientHeight, 490);
+    EXPECT_FALSE(g.resizable);
+    EXPECT_EQ(client().width, 640);
+    EXPECT_EQ(client().height, 490);
+    prompt::promptSetTitle(platform::cp932::fromUtf8("スクロール背景作成ツール"));
+    EXPECT_EQ(win::titleUtf8(), "スクロール背景作成ツール");
+}
+
+// Text is drawn on the window, white on opaque black at its cells; the graphics stay as they were
+// everywhere else and the back buffer never gets the text.
+TEST_F(PromptConsole, TextLandsAtItsCellsOverTheGraphics) {
+    fillBack(kRed);
+    prompt::rtLocate(3, 2);
+    print("A");
+    print("b\r\nC");
+    pixels::Bitmap expected = graphics();
+    drawAt(expected, 3, 2, "Ab");
+    drawAt(expected, 0, 3, "C");
+    expectClient(expected, "text_cells");
+    EXPECT_EQ(row(2), "   Ab");
+    const pixels::Bitmap b = back();
+    EXPECT_TRUE(std::all_of(b.pixels.begin(), b.pixels.end(), [](pixels::Colour c) { return c == kRed; }))
+        << "text reached the back buffer";
+}
+
+TEST_F(PromptConsole, PrintLeavesTheCursorAfterTheText) {
+    print("AB\r\nC");
+    EXPECT_EQ(row(0), "AB");
+    EXPECT_EQ(row(1), "C");
+    EXPECT_EQ(cursor().column, 1);
+    EXPECT_EQ(cursor().row, 1);
+}
+
+TEST_F(PromptConsole, LocatePaddingIsTransparentOnScreen) {
+    fillBack(kBlue);
+    prompt::rtLocate(10, 5);
+    EXPECT_EQ(row(5), std::string(10, ' '));
+    print("X");
+    pixels::Bitmap expected = graphics();
+    drawAt(expected, 10, 5, "X");
+    expectClient(expected, "locate_padding");
+    prompt::rtLocate(-3, 200);
+    EXPECT_EQ(cursor().column, 0);
+    EXPECT_EQ(cursor().row, 100);
+}
+
+TEST_F(PromptConsole, DoubleByteCharacterTakesTwoCells) {
+    print("あA漢");
+    EXPECT_EQ(row(0).size(), 5u);
+    EXPECT_EQ(cursor().column, 5);
+    pixels::Bitmap expected = graphics();
+    drawAt(expected, 0, 0, "あ");
+    drawAt(expected, 2, 0, "A");
+    drawAt(expected, 3, 0, "漢");
+    expectClient(expected, "double_byte");
+}
+
+// With room for three rows, the fourth line scrolls the text (not the graphics) up one row and
+// every row is drawn again: what a longer earlier text left right of a row is wiped.
+TEST_F(PromptConsole, PrintingPastTheClientBottomScrollsTheText) {
+    win::setClientSize(640, 48);
+    fillBack(kRed);
+    print("LONGLONGLONG\r\n");
+    print("S\r\n");
+    EXPECT_EQ(cursor().row, 2);
+    print("T\r\n");
+    EXPECT_EQ(cursor().row, 2);
+    EXPECT_EQ(row(0), "S");
+    EXPECT_EQ(row(1), "T");
+    EXPECT_EQ(row(2), "");
+    pixels::Bitmap expected = graphics();
+    drawAt(expected, 0, 0, "S");
+    drawAt(expected, 0, 1, "T");
+    expectClient(expected, "scrolled");
+}
+
+TEST_F(PromptConsole, RepaintDrawsTheGraphicsThenEveryRowAndSetsReady) {
+    print("one\r\ntwo");
+    {
+        // Drawn on the window only: a repaint replaces it with the back buffer.
+        prompt::CanvasLock lock;
+        std::fill(lock.window()->pixels.begin(), lock.window()->pixels.end(), 0x00FF00);
+        std::fill(lock.backBuffer()->pixels.begin(), lock.backBuffer()->pixels.end(), kBlue);
+    }
+    prompt::promptReady.store(0);
+    win::requestPaint();
+    win::flush();
+    EXPECT_EQ(prompt::promptReady.load(), 1);
+    pixels::Bitmap expected = graphics();
+    drawAt(expected, 0, 0, "one");
+    drawAt(expected, 0, 1, "two");
+    expectClient(expected, "repaint");
+}
+
+TEST_F(PromptConsole, ClsModesClearTextGraphicsOrNeitherAndAlwaysRepaint) {
+    struct Row {
+        int32_t mode;
+        bool textCleared, graphicsCleared;
+    } rows[] = {{0, true, false}, {1, true, false},  {2, false, true},
+                {3, true, true},  {4, false, false}, {-1, false, false}};
+    for (const Row& r : rows) {
+        prompt::rtCls(3);
+        fillBack(kRed);
+        prompt::rtLocate(0, 1);
+        print("Hi");
+        {
+            prompt::CanvasLock lock;
+            lock.window()->at(300, 300) = 0x00FF00; // only a repaint removes it
+        }
+        prompt::rtCls(r.mode);
+        win::flush();
+        const std::string what = "rtCls(" + std::to_string(r.mode) + ")";
+        EXPECT_EQ(row(1), r.textCleared ? "" : "Hi") << what;
+        EXPECT_EQ(cursor().row, r.textCleared ? 0 : 1) << what;
+        EXPECT_EQ(back().at(300, 300), r.graphicsCleared ? kBlack : kRed) << what;
+        pixels::Bitmap expected = graphics();
+        if (!r.textCleared) drawAt(expected, 0, 1, "Hi");
+        expectClient(expected, "cls_mode_" + std::to_string(r.mode));
+    }
+}
+
+TEST_F(PromptConsole, TwoKeysBeforeInputKeysGiveTheSecond) {
+    win::injectKey('A', true);
+    win::injectKey('B', true);
+    rt::RtString s = prompt::rtInputKeys(1);
+    EXPECT_EQ(std::string(s), "B");
+    rt::rtStrFree(s);
+    EXPECT_EQ(prompt::keyLatch.load(), 0) << "the latch is emptied when the key is taken";
+    EXPECT_TRUE(platform::keys::isKeyDown('A'));
+    win::injectKey('A', false);
+    EXPECT_FALSE(platform::keys::isKeyDown('A'));
+}
+
+TEST_F(PromptConsole, InputKeysOfZeroOrLessReturnsAtOnce) {
+    win::injectKey(27, true);
+    for (int32_t n : {0, -5}) {
+        rt::RtString s = prompt::rtInputKeys(n);
+        EXPECT_EQ(rt::rtStrLen(s), 0) << "rtInputKeys(" << n << ")";
+        rt::rtStrFree(s);
+    }
+    EXPECT_EQ(prompt::keyLatch.load(), 27) << "the waiting key was taken";
+}
+
+// Keys arriving one by one while the program waits: each is taken once, in order.
+TEST_F(PromptConsole, InputKeysCollectsKeysAsTheyArrive) {
+    std::thread typist([] {
+        for (int vk : {int{'X'}, 13, 104}) {
+            while (prompt::keyLatch.load() != 0) std::this_thread::yield();
+            win::injectKey(vk, true);
+            win::injectKey(vk, false);
+        }
+    });
+    rt::RtString s = prompt::rtInputKeys(3);
+    typist.join();
+    EXPECT_EQ(std::string(s), std::string("X\r\x68"));
+    rt::rtStrFree(s);
+}
+
+} // namespace
