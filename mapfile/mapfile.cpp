@@ -1,0 +1,377 @@
+#include "mapfile/mapfile.hpp"
+
+#include "mapfile/fileops.hpp"
+#include "platform/system.hpp"
+#include "runtime/core/numconv.hpp"
+#include "runtime/core/rtmath.hpp"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace mapfile {
+
+namespace {
+
+template <class Map> struct Layout;
+
+template <> struct Layout<EditorMap> {
+    static constexpr int columns = kEditorColumns;
+    static constexpr int rows = kEditorRows;
+    static constexpr size_t byteLimit = SIZE_MAX;
+    // Every stored field uses at most 257 bytes of the file (255 characters, its separator and
+    // the byte skipped after a CR), so a read always stops before this many bytes.
+    static constexpr size_t readCap = (size_t{columns} * rows + 1) * (kFieldBufferBytes + 2);
+};
+
+template <> struct Layout<GameMap> {
+    static constexpr int columns = kGameColumns;
+    static constexpr int rows = kGameRows;
+    static constexpr size_t byteLimit = kGameMaxFileBytes;
+    // One byte more than the game can address tells a file that is too long.
+    static constexpr size_t readCap = kGameMaxFileBytes + 1;
+};
+
+enum class FieldEnd { Comma, Cr, Data };
+
+template <class Map> ReadStatus readText(Map& map, std::string_view data) {
+    using L = Layout<Map>;
+    std::fill(map.cells.begin(), map.cells.end(), MapCell{0});
+    map.lastRow = -1;
+    // The game's 16-bit position cannot reach past byteLimit; data beyond it is a breach.
+    const size_t limit = std::min(data.size(), L::byteLimit);
+    const bool truncated = data.size() > limit;
+    char field[kFieldBufferBytes] = {};
+    size_t p = 0;
+    int row = 0, column = 0;
+    ReadStatus status = ReadStatus::Complete;
+    for (;;) {
+        int k = 0;
+        FieldEnd end = FieldEnd::Data;
+        for (;;) {
+            // Past the data (also after a CR that was the last byte) reads as the end marker.
+            if (p >= limit) {
+                if (truncated) status = ReadStatus::CapacityBreach;
+                break;
+            }
+            const char b = data[p];
+            if (b == 0) break;
+            if (k >= kFieldBufferBytes) { // a field of more than 255 characters
+                status = ReadStatus::CapacityBreach;
+                break;
+            }
+            field[k++] = b;
+            ++p;
+            if (b == ',') {
+                field[k - 1] = 0;
+                end = FieldEnd::Comma;
+                break;
+            }
+            if (b == '\r') {
+                field[k - 1] = 0;
+                ++p; // the LF after the CR is skipped without being looked at
+                end = FieldEnd::Cr;
+                break;
+            }
+        }
+        if (end == FieldEnd::Data) break; // nothing is stored for a field cut off by the end
+        if (column >= L::columns || row >= L::rows) {
+            status = ReadStatus::CapacityBreach;
+            break;
+        }
+        map.at(column, row) = rt::toInt16(rt::rtStrToNum(field));
+        ++column;
+        if (end == FieldEnd::Cr) {
+            column = 0;
+            ++row;
+        }
+    }
+    map.lastRow = static_cast<int16_t>(row - 1);
+    return status;
+}
+
+// The file's bytes, at most cap of them. False when it is missing, not a regular file, or unreadable.
+bool loadFile(const std::string& path, size_t cap, std::string& out) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (ok) {
+        out.assign(std::min(static_cast<size_t>(st.st_size), cap), '\0');
+        size_t have = 0;
+        for (;;) {
+            if (have == out.size()) {
+                if (out.size() >= cap) break;
+                out.resize(std::min(cap, out.size() + 4096)); // the file grew since fstat
+            }
+            const ssize_t n = ::read(fd, out.data() + have, out.size() - have);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                ok = false;
+                break;
+            }
+            if (n == 0) break;
+            have += static_cast<size_t>(n);
+        }
+        out.resize(have);
+    }
+    ::close(fd);
+    return ok;
+}
+
+template <class Map> ReadStatus readFile(Map& map, const std::string& path) {
+    std::string data;
+    if (!loadFile(platform::nativePath(path), Layout<Map>::readCap, data)) {
+        readText(map, {});
+        return ReadStatus::Missing;
+    }
+    return readText(map, data);
+}
+
+// ---- saving ----
+
+constexpr std::string_view kSaveInfix = ".save-";
+constexpr int kSaveSuffixLength = 6;
+
+std::string errorText(int err) {
+    return std::strerror(err);
+}
+
+struct SplitPath {
+    std::string dir;  // "." for a bare name
+    std::string base; // the file name
+};
+
+SplitPath splitPath(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return {".", path};
+    return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
+}
+
+std::string joinPath(const std::string& dir, const std::string& name) {
+    return dir == "/" ? "/" + name : dir + "/" + name;
+}
+
+std::string randomSuffix() {
+    static std::atomic<uint64_t> counter{0};
+    uint64_t x = static_cast<uint64_t>(platform::monotonicNs()) ^ (static_cast<uint64_t>(::getpid()) << 32) ^
+                 (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull);
+    // splitmix64 finaliser: well spread bits from a cheap seed
+    x ^= x >> 30;
+    x *= 0xBF58476D1CE4E5B9ull;
+    x ^= x >> 27;
+    x *= 0x94D049BB133111EBull;
+    x ^= x >> 31;
+    static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::string s(kSaveSuffixLength, 'A');
+    for (char& c : s) {
+        c = kAlphabet[x % 62];
+        x /= 62;
+    }
+    return s;
+}
+
+bool writeAll(int fd, std::string_view text, int& err) {
+    const FileOps& ops = fileOps();
+    while (!text.empty()) {
+        const ssize_t n = ops.write(fd, text.data(), text.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            err = errno;
+            return false;
+        }
+        if (n == 0) {
+            err = ENOSPC;
+            return false;
+        }
+        text.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+} // namespace
+
+ReadStatus readMapText(EditorMap& map, std::string_view data) {
+    return readText(map, data);
+}
+ReadStatus readMapText(GameMap& map, std::string_view data) {
+    return readText(map, data);
+}
+ReadStatus readMapFile(EditorMap& map, const std::string& path) {
+    return readFile(map, path);
+}
+ReadStatus readMapFile(GameMap& map, const std::string& path) {
+    return readFile(map, path);
+}
+
+std::string formatMapText(const EditorMap& map, const std::function<void(int16_t row)>& onRow) {
+    const int last = std::min<int>(map.lastRow, kEditorRows - 1);
+    std::string text;
+    if (last < 0) return text;
+    text.reserve(static_cast<size_t>(last + 1) * kEditorColumns * 4);
+    char buf[8];
+    for (int row = 0; row <= last; ++row) {
+        if (onRow) onRow(static_cast<int16_t>(row));
+        for (int column = 0; column < kEditorColumns; ++column) {
+            // Plain decimal is exactly what rtNumToStr prints for every 16-bit value.
+            const auto r = std::to_chars(buf, buf + sizeof buf, static_cast<int>(map.at(column, row)));
+            text.append(buf, r.ptr);
+            text += column + 1 < kEditorColumns ? "," : "\r\n";
+        }
+    }
+    return text;
+}
+
+WriteResult writeMapFile(const EditorMap& map, const std::function<void(int16_t row)>& onRow,
+                         const std::string& path) {
+    const std::string text = formatMapText(map, onRow);
+    const FileOps& ops = fileOps();
+
+    // A link to the map is kept: the new file replaces the file it points at.
+    std::string target = platform::nativePath(path);
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* resolved = ::realpath(target.c_str(), nullptr)) {
+            target = resolved;
+            std::free(resolved);
+        }
+    }
+    const bool hadOld = ::stat(target.c_str(), &st) == 0;
+    const SplitPath where = splitPath(target);
+
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = joinPath(where.dir, where.base + std::string(kSaveInfix) + randomSuffix());
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) break;
+    }
+    if (fd < 0) {
+        const int e = errno;
+        return {false, "cannot create a temporary file in the folder " + where.dir + ": " + errorText(e) +
+                           "; " + where.base + " was left as it was"};
+    }
+    if (hadOld) {
+        // Keep the old file's owner (possible only with privileges) and permissions.
+        if (st.st_uid != ::geteuid() || st.st_gid != ::getegid())
+            if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
+                // Not permitted: the file stays ours, as any new file would be.
+            }
+        if (::fchmod(fd, st.st_mode & 07777) != 0) {
+            // A file system without permissions: nothing to keep.
+        }
+    }
+
+    auto fail = [&](const std::string& what, int err) {
+        if (fd >= 0) ::close(fd);
+        ::unlink(temp.c_str());
+        return WriteResult{false, what + ": " + errorText(err) + "; " + where.base + " was left as it was"};
+    };
+    int err = 0;
+    if (!writeAll(fd, text, err)) return fail("cannot write the map to " + temp, err);
+    if (ops.fsync(fd) != 0) {
+        err = errno;
+        return fail("cannot flush " + temp + " to disk", err);
+    }
+    const int closed = ops.close(fd);
+    err = errno;
+    fd = -1;
+    if (closed != 0) return fail("cannot finish writing " + temp, err);
+    if (ops.rename(temp.c_str(), target.c_str()) != 0) {
+        err = errno;
+        return fail("cannot replace " + target, err);
+    }
+
+    // The rename itself reaches the disk only with the folder.
+    const int dirFd = ::open(where.dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        const int synced = ops.fsync(dirFd);
+        const int syncErr = errno;
+        ::close(dirFd);
+        // Some file systems cannot sync a folder at all; that is not a failure of this save.
+        if (synced != 0 && syncErr != EINVAL && syncErr != ENOTSUP)
+            return {false, target + " was replaced, but the folder could not be flushed to disk: " +
+                               errorText(syncErr)};
+    }
+    return {true, {}};
+}
+
+bool isSaveTemporaryName(std::string_view fileName, std::string_view mapFileName) {
+    if (fileName.size() != mapFileName.size() + kSaveInfix.size() + kSaveSuffixLength) return false;
+    if (fileName.substr(0, mapFileName.size()) != mapFileName) return false;
+    if (fileName.substr(mapFileName.size(), kSaveInfix.size()) != kSaveInfix) return false;
+    const std::string_view suffix = fileName.substr(mapFileName.size() + kSaveInfix.size());
+    return std::all_of(suffix.begin(), suffix.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+    });
+}
+
+int removeStaleSaveFiles(const std::string& path) {
+    std::string target = platform::nativePath(path);
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* resolved = ::realpath(target.c_str(), nullptr)) {
+            target = resolved;
+            std::free(resolved);
+        }
+    }
+    const SplitPath where = splitPath(target);
+    DIR* dir = ::opendir(where.dir.c_str());
+    if (!dir) return 0;
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!isSaveTemporaryName(entry->d_name, where.base)) continue;
+        const std::string name = joinPath(where.dir, entry->d_name);
+        if (::lstat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(name.c_str()) == 0) ++removed;
+    }
+    ::closedir(dir);
+    return removed;
+}
+
+// ---- the operations a save goes through ----
+
+namespace {
+ssize_t systemWrite(int fd, const void* data, size_t size) {
+    return ::write(fd, data, size);
+}
+int systemFsync(int fd) {
+    return ::fsync(fd);
+}
+int systemClose(int fd) {
+    return ::close(fd);
+}
+int systemRename(const char* from, const char* to) {
+    return ::rename(from, to);
+}
+
+constexpr FileOps kSystemOps{systemWrite, systemFsync, systemClose, systemRename};
+std::atomic<const FileOps*> currentOps{&kSystemOps};
+FileOps replacedOps{};
+} // namespace
+
+const FileOps& systemFileOps() {
+    return kSystemOps;
+}
+const FileOps& fileOps() {
+    return *currentOps.load(std::memory_order_acquire);
+}
+
+void setFileOps(const FileOps& ops) {
+    if (&ops == &kSystemOps) {
+        currentOps.store(&kSystemOps, std::memory_order_release);
+        return;
+    }
+    replacedOps = ops;
+    currentOps.store(&replacedOps, std::memory_order_release);
+}
+
+} // namespace mapfile

@@ -1,0 +1,266 @@
+#include "mapfile/fileops.hpp"
+#include "mapfile/mapfile.hpp"
+#include "tests/support/testing.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <grp.h>
+#include <set>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace mapfile;
+using testing_support::readFile;
+using testing_support::TempDir;
+using testing_support::writeFile;
+namespace fs = std::filesystem;
+
+EditorMap mapWithRows(int rows, MapCell base) {
+    EditorMap map;
+    map.lastRow = static_cast<int16_t>(rows - 1);
+    for (int row = 0; row < rows; ++row)
+        for (int column = 0; column < kEditorColumns; ++column)
+            map.at(column, row) = static_cast<MapCell>(base + row * 32 + column);
+    return map;
+}
+
+std::set<std::string> folderEntries(const fs::path& dir) {
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
+    return names;
+}
+
+// A folder holding an old map that a failed save must leave exactly as it was.
+struct OldMap {
+    TempDir dir;
+    std::string path = (dir / "AREA1.csv").string();
+    std::string bytes = formatMapText(mapWithRows(3, 100));
+    OldMap() { writeFile(path, bytes); }
+    void expectUntouched(const std::string& what) const {
+        EXPECT_EQ(readFile(path), bytes) << what << ": the old map changed";
+        EXPECT_EQ(folderEntries(dir.path()), std::set<std::string>{"AREA1.csv"})
+            << what << ": files left behind";
+    }
+};
+
+int writeCalls = 0;
+ssize_t writeFailsNoSpace(int, const void*, size_t) {
+    errno = ENOSPC;
+    return -1;
+}
+ssize_t writeHalfThenNoSpace(int fd, const void* data, size_t size) {
+    if (writeCalls++ == 0) return ::write(fd, data, size / 2);
+    errno = ENOSPC;
+    return -1;
+}
+ssize_t writeReturnsZero(int, const void*, size_t) {
+    return 0;
+}
+int fsyncFailsIo(int) {
+    errno = EIO;
+    return -1;
+}
+int closeFailsIo(int fd) {
+    ::close(fd);
+    errno = EIO;
+    return -1;
+}
+int renameFailsCrossDevice(const char*, const char*) {
+    errno = EXDEV;
+    return -1;
+}
+int fsyncFailsOnFolders(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        errno = EIO;
+        return -1;
+    }
+    return ::fsync(fd);
+}
+
+FileOps with(ssize_t (*write)(int, const void*, size_t)) {
+    FileOps ops = systemFileOps();
+    ops.write = write;
+    return ops;
+}
+
+TEST(MapSave, InjectedFailuresLeaveTheOldMapUntouched) {
+    const FileOps system = systemFileOps();
+    struct Row {
+        const char* name;
+        FileOps ops;
+        const char* reasonPart;
+    } rows[] = {
+        {"write fails", with(writeFailsNoSpace), "No space left on device"},
+        {"write stops half way", with(writeHalfThenNoSpace), "No space left on device"},
+        {"write makes no progress", with(writeReturnsZero), "No space left on device"},
+        {"fsync fails", {system.write, fsyncFailsIo, system.close, system.rename}, "Input/output error"},
+        {"close fails", {system.write, system.fsync, closeFailsIo, system.rename}, "Input/output error"},
+        {"rename fails",
+         {system.write, system.fsync, system.close, renameFailsCrossDevice},
+         "Invalid cross-device"},
+    };
+    for (const Row& r : rows) {
+        OldMap old;
+        writeCalls = 0;
+        WriteResult result;
+        {
+            ScopedFileOps faults(r.ops);
+            result = writeMapFile(mapWithRows(200, 7), {}, old.path);
+        }
+        EXPECT_FALSE(result.ok) << r.name << ": a failed save reported success";
+        EXPECT_NE(result.reason.find(r.reasonPart), std::string::npos)
+            << r.name << ": reason \"" << result.reason << "\"";
+        EXPECT_NE(result.reason.find("AREA1.csv was left as it was"), std::string::npos) << result.reason;
+        old.expectUntouched(r.name);
+
+        // The real operations are back: the next save goes through.
+        EXPECT_TRUE(writeMapFile(mapWithRows(200, 7), {}, old.path).ok) << r.name;
+        EXPECT_EQ(readFile(old.path), formatMapText(mapWithRows(200, 7))) << r.name;
+    }
+}
+
+TEST(MapSave, AFolderThatCannotBeFlushedIsReportedAfterTheReplace) {
+    OldMap old;
+    WriteResult result;
+    {
+        ScopedFileOps faults(
+            {systemFileOps().write, fsyncFailsOnFolders, systemFileOps().close, systemFileOps().rename});
+        result = writeMapFile(mapWithRows(2, 1), {}, old.path);
+    }
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.reason.find("was replaced"), std::string::npos) << result.reason;
+    EXPECT_EQ(readFile(old.path), formatMapText(mapWithRows(2, 1)));
+}
+
+// Runs fn in a child process and returns its exit code (or 128 + signal).
+template <class Fn> int inChild(Fn fn) {
+    const pid_t pid = ::fork();
+    if (pid == 0) ::_exit(fn());
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+TEST(MapSave, AFileSizeLimitLeavesTheOldMapUntouched) {
+    OldMap old;
+    const int code = inChild([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        limit.rlim_cur = limit.rlim_max = 4096;
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 3;
+        const WriteResult r = writeMapFile(mapWithRows(500, 9), {}, old.path);
+        if (r.ok) return 1;
+        return r.reason.find("File too large") != std::string::npos ? 0 : 2;
+    });
+    EXPECT_EQ(code, 0) << "1: reported success, 2: the reason does not name the cause, 3: no limit";
+    old.expectUntouched("file size limit");
+}
+
+TEST(MapSave, AnUnwritableFolderLeavesTheOldMapUntouched) {
+    OldMap old;
+    if (::geteuid() == 0) {
+        // As root every folder is writable: drop to nobody in a child, in a root-owned 0755 folder.
+        fs::permissions(old.dir.path(), fs::perms(0755));
+        fs::permissions(old.path, fs::perms(0644));
+        const int code = inChild([&] {
+            if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) return 3;
+            if (::access(old.dir.path().c_str(), W_OK) == 0) return 4;
+            const WriteResult r = writeMapFile(mapWithRows(5, 1), {}, old.path);
+            if (r.ok) return 1;
+            return r.reason.find("Permission denied") != std::string::npos ? 0 : 2;
+        });
+        EXPECT_EQ(code, 0) << "1: reported success, 2: the reason does not name the cause, 3: privileges "
+                              "not dropped, 4: folder still writable";
+    } else {
+        fs::permissions(old.dir.path(), fs::perms(0555));
+        if (::access(old.dir.path().c_str(), W_OK) == 0) {
+            fs::permissions(old.dir.path(), fs::perms(0755));
+            GTEST_SKIP() << "this user can write into a read-only folder";
+        }
+        const WriteResult r = writeMapFile(mapWithRows(5, 1), {}, old.path);
+        fs::permissions(old.dir.path(), fs::perms(0755));
+        EXPECT_FALSE(r.ok);
+        EXPECT_NE(r.reason.find("Permission denied"), std::string::npos) << r.reason;
+    }
+    old.expectUntouched("unwritable folder");
+}
+
+TEST(MapSave, KeepsPermissionsAndLinks) {
+    {
+        OldMap old;
+        fs::permissions(old.path, fs::perms(0640));
+        ASSERT_TRUE(writeMapFile(mapWithRows(2, 0), {}, old.path).ok);
+        EXPECT_EQ(static_cast<int>(fs::status(old.path).permissions()), 0640);
+    }
+    {
+        TempDir dir;
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ASSERT_TRUE(writeMapFile(mapWithRows(2, 0), {}, (dir / "AREA1.csv").string()).ok);
+        EXPECT_EQ(static_cast<mode_t>(fs::status(dir / "AREA1.csv").permissions()), 0666 & ~mask)
+            << "a new map gets the permissions of any new file";
+    }
+    {
+        TempDir dir;
+        writeFile(dir / "real.csv", "old");
+        fs::create_symlink("real.csv", dir / "AREA1.csv");
+        ASSERT_TRUE(writeMapFile(mapWithRows(2, 0), {}, (dir / "AREA1.csv").string()).ok);
+        EXPECT_TRUE(fs::is_symlink(dir / "AREA1.csv")) << "the link was replaced by a file";
+        EXPECT_EQ(readFile(dir / "real.csv"), formatMapText(mapWithRows(2, 0)));
+        EXPECT_EQ(folderEntries(dir.path()), (std::set<std::string>{"AREA1.csv", "real.csv"}));
+    }
+}
+
+TEST(MapSave, ReportsEachRowOnceAndUsesTheCurrentFolderByDefault) {
+    TempDir dir;
+    const fs::path before = fs::current_path();
+    fs::current_path(dir.path());
+    std::vector<int> rows;
+    const WriteResult result = writeMapFile(mapWithRows(4, 3), [&](int16_t row) { rows.push_back(row); });
+    EditorMap back;
+    const ReadStatus status = readMapFile(back);
+    fs::current_path(before);
+    EXPECT_TRUE(result.ok) << result.reason;
+    EXPECT_TRUE(result.reason.empty());
+    EXPECT_EQ(rows, (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(status, ReadStatus::Complete);
+    EXPECT_EQ(back.cells, mapWithRows(4, 3).cells);
+    EXPECT_EQ(folderEntries(dir.path()), std::set<std::string>{"AREA1.csv"});
+}
+
+TEST(MapSave, TemporaryNames) {
+    struct Row {
+        const char* name;
+        bool matches;
+    } rows[] = {
+        {"AREA1.csv.save-abc123", true},   {"AREA1.csv.save-ABCDEF", true},  {"AREA1.csv.save-abc12", false},
+        {"AREA1.csv.save-abc1234", false}, {"AREA1.csv.save-abc_12", false}, {"AREA1.csv", false},
+        {"AREA1.csv.bak", false},          {"other.csv.save-abc123", false}, {"AREA1.csvXsave-abc123", false},
+    };
+    for (const Row& r : rows) EXPECT_EQ(isSaveTemporaryName(r.name, "AREA1.csv"), r.matches) << r.name;
+}
+
+TEST(MapSave, StaleTemporariesOfAnInterruptedSaveAreRemoved) {
+    TempDir dir;
+    for (const char* name : {"AREA1.csv", "AREA1.csv.save-abc123", "AREA1.csv.save-XYZ789", "AREA1.csv.bak",
+                             "other.csv.save-abc123"})
+        writeFile(dir / name, "x");
+    fs::create_directory(dir / "AREA1.csv.save-dir123");
+    EXPECT_EQ(removeStaleSaveFiles((dir / "AREA1.csv").string()), 2);
+    EXPECT_EQ(folderEntries(dir.path()),
+              (std::set<std::string>{"AREA1.csv", "AREA1.csv.bak", "other.csv.save-abc123",
+                                     "AREA1.csv.save-dir123"}));
+    EXPECT_EQ(removeStaleSaveFiles((dir / "missing" / "AREA1.csv").string()), 0);
+}
+
+} // namespace
