@@ -1,0 +1,279 @@
+// Builds the game's default data from the readable sources in assets/:
+//   assetgen SOURCE_DIR DATA_DIR [--sheet FILE.png] [--map-picture FILE.png]
+// DATA_DIR receives bmp/0.bmp .. bmp/9.bmp, bmp/chr01-1.BMP .. bmp/chr30-3.BMP, sound/zapper.wav
+// and AREA1.csv. The sheet shows every tile and sprite; the map picture shows the whole stage.
+#include "assets/icons.hpp"
+#include "assets/tool/art.hpp"
+#include "assets/tool/sound.hpp"
+#include "assets/tool/stage.hpp"
+#include "platform/png_writer.hpp"
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <stdexcept>
+#include <string>
+
+namespace assets {
+namespace {
+
+constexpr int kTiles = 10;
+constexpr int kKinds = 30;
+constexpr int kFrames = 3;
+constexpr size_t kMapFileLimit = 32767; // the game reads at most this many bytes of the map
+
+std::string spriteName(int kind, int frame) {
+    char name[16];
+    std::snprintf(name, sizeof name, "chr%02d-%d", kind, frame);
+    return name;
+}
+
+// The side length every frame of a kind must have; 0 where no object uses the kind.
+int requiredSide(int kind) {
+    switch (kind) {
+    case 1:
+    case 11:
+    case 12:
+    case 13:
+    case 14:
+    case 15:
+    case 24:
+    case 25:
+    case 27:
+    case 28:
+        return 32;
+    case 23:
+        return 64;
+    case 29:
+        return 8;
+    case 30:
+        return 192;
+    default:
+        return 0;
+    }
+}
+
+const pixels::Bitmap& picture(const ArtBook& book, const std::string& name) {
+    auto it = book.pictures.find(name);
+    if (it == book.pictures.end()) throw std::runtime_error("the art has no picture \"" + name + "\"");
+    return it->second;
+}
+
+void checkBook(const ArtBook& book) {
+    for (int t = 0; t < kTiles; ++t) {
+        const pixels::Bitmap& tile = picture(book, "tile" + std::to_string(t));
+        if (tile.width != 16 || tile.height != 16) throw std::runtime_error("tiles must be 16 x 16");
+    }
+    for (int k = 1; k <= kKinds; ++k) {
+        for (int f = 1; f <= kFrames; ++f) {
+            const pixels::Bitmap& sprite = picture(book, spriteName(k, f));
+            const int side = requiredSide(k);
+            if (side && (sprite.width != side || sprite.height != side))
+                throw std::runtime_error(spriteName(k, f) + " must be " + std::to_string(side) + " x " +
+                                         std::to_string(side));
+        }
+    }
+}
+
+// 24-bit BMP, bottom-up rows padded to four bytes.
+std::string bmpFile(const pixels::Bitmap& bitmap) {
+    const uint32_t stride = (static_cast<uint32_t>(bitmap.width) * 3 + 3) & ~3u;
+    const uint32_t imageBytes = stride * static_cast<uint32_t>(bitmap.height);
+    std::string out;
+    auto u32 = [&out](uint32_t v) {
+        for (int i = 0; i < 4; ++i) out += static_cast<char>(v >> (8 * i) & 0xFF);
+    };
+    auto u16 = [&out](uint16_t v) {
+        out += static_cast<char>(v & 0xFF);
+        out += static_cast<char>(v >> 8);
+    };
+    out += "BM";
+    u32(54 + imageBytes);
+    u32(0);
+    u32(54);
+    u32(40);
+    u32(static_cast<uint32_t>(bitmap.width));
+    u32(static_cast<uint32_t>(bitmap.height));
+    u16(1);
+    u16(24);
+    u32(0);
+    u32(imageBytes);
+    u32(2835); // 72 dots per inch
+    u32(2835);
+    u32(0);
+    u32(0);
+    for (int y = bitmap.height - 1; y >= 0; --y) {
+        const size_t start = out.size();
+        for (int x = 0; x < bitmap.width; ++x) {
+            const pixels::Colour c = bitmap.at(x, y);
+            out += static_cast<char>(c >> 16 & 0xFF); // blue, green, red
+            out += static_cast<char>(c >> 8 & 0xFF);
+            out += static_cast<char>(c & 0xFF);
+        }
+        out.append(start + stride - out.size(), '\0');
+    }
+    return out;
+}
+
+void writeBytes(const std::filesystem::path& path, const std::string& bytes) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out.flush()) throw std::runtime_error(path.string() + ": cannot be written");
+}
+
+// Draws a picture into a canvas; with a key colour, pixels of that colour are left out.
+void blit(pixels::Bitmap& canvas, const pixels::Bitmap& source, int left, int top, bool transparent) {
+    for (int y = 0; y < source.height; ++y)
+        for (int x = 0; x < source.width; ++x)
+            if (canvas.contains(left + x, top + y) && !(transparent && source.at(x, y) == kTransparent))
+                canvas.at(left + x, top + y) = source.at(x, y);
+}
+
+void label(pixels::Bitmap& canvas, const ArtBook& book, int number, int left, int top, pixels::Colour ink) {
+    const std::string text = std::to_string(number);
+    for (size_t i = 0; i < text.size(); ++i) {
+        const pixels::Bitmap& glyph = picture(book, std::string("digit") + text[i]);
+        for (int y = 0; y < glyph.height; ++y)
+            for (int x = 0; x < glyph.width; ++x)
+                if (glyph.at(x, y) != kTransparent &&
+                    canvas.contains(left + x + static_cast<int>(i) * 4, top + y))
+                    canvas.at(left + x + static_cast<int>(i) * 4, top + y) = ink;
+    }
+}
+
+pixels::Bitmap enlarged(const pixels::Bitmap& small, int scale) {
+    pixels::Bitmap big(small.width * scale, small.height * scale);
+    for (int y = 0; y < big.height; ++y)
+        for (int x = 0; x < big.width; ++x) big.at(x, y) = small.at(x / scale, y / scale);
+    return big;
+}
+
+// Every tile (three by three, to show the seams) and every sprite frame on grey, twice the size.
+pixels::Bitmap contactSheet(const ArtBook& book) {
+    const pixels::Colour grey = pixels::rgb(128, 128, 128), ink = pixels::rgb(24, 24, 24);
+    pixels::Bitmap sheet(624, 668, grey);
+    for (int t = 0; t < kTiles; ++t) {
+        const int left = 8 + t * 61;
+        label(sheet, book, t, left, 4, ink);
+        for (int j = 0; j < 3; ++j)
+            for (int i = 0; i < 3; ++i)
+                blit(sheet, picture(book, "tile" + std::to_string(t)), left + i * 16, 12 + j * 16, false);
+    }
+    int cell = 0;
+    for (int k = 1; k <= kKinds; ++k) {
+        if (k == 23 || k == 30) continue;
+        const int left = 8 + (cell % 4) * 154, top = 72 + (cell / 4) * 40;
+        label(sheet, book, k, left, top + 2, ink);
+        for (int f = 1; f <= kFrames; ++f)
+            blit(sheet, picture(book, spriteName(k, f)), left + 12 + (f - 1) * 36, top, true);
+        ++cell;
+    }
+    const int bigTop = 72 + 7 * 40 + 4;
+    label(sheet, book, 23, 8, bigTop + 2, ink);
+    for (int f = 1; f <= kFrames; ++f)
+        blit(sheet, picture(book, spriteName(23, f)), 20 + (f - 1) * 68, bigTop, true);
+    blit(sheet, shooterIcon(), 232, bigTop + 16, false);
+    blit(sheet, mapeditIcon(), 272, bigTop + 16, false);
+    label(sheet, book, 30, 8, bigTop + 72, ink);
+    for (int f = 1; f <= kFrames; ++f)
+        blit(sheet, picture(book, spriteName(30, f)), 20 + (f - 1) * 200, bigTop + 70, true);
+    return enlarged(sheet, 2);
+}
+
+// The whole stage in strips of 50 rows, read left to right; each strip runs from its first row at
+// the top to its last at the bottom, as the map is stored. Objects show as their first picture,
+// path cells as dots, fortress cells as a red frame.
+pixels::Bitmap stagePicture(const ArtBook& book, const Stage& stage) {
+    constexpr int kStrip = 50, kGutter = 20;
+    const int strips = static_cast<int>((stage.rows.size() + kStrip - 1) / kStrip);
+    const int stripWidth = kGutter + kMapColumns * 16 + 8;
+    pixels::Bitmap canvas(strips * stripWidth, kStrip * 16 + 16, pixels::rgb(40, 40, 44));
+    for (size_t r = 0; r < stage.rows.size(); ++r) {
+        const int strip = static_cast<int>(r) / kStrip;
+        const int top = 8 + (static_cast<int>(r) % kStrip) * 16, left = strip * stripWidth + kGutter;
+        if (r % 10 == 0)
+            label(canvas, book, static_cast<int>(r), left - kGutter + 2, top + 5, pixels::rgb(230, 230, 230));
+        for (int c = 0; c < kMapColumns; ++c) {
+            const int tile = stage.rows[r][static_cast<size_t>(c)] & 0xFF;
+            if (tile < kTiles)
+                blit(canvas, picture(book, "tile" + std::to_string(tile)), left + c * 16, top, false);
+        }
+    }
+    for (size_t r = 0; r < stage.rows.size(); ++r) {
+        const int strip = static_cast<int>(r) / kStrip;
+        const int top = 8 + (static_cast<int>(r) % kStrip) * 16, left = strip * stripWidth + kGutter;
+        for (int c = 0; c < kMapColumns; ++c) {
+            const uint16_t cell = stage.rows[r][static_cast<size_t>(c)];
+            const int x = left + c * 16, y = top;
+            if ((cell & 0xF000) == kPathFlag)
+                for (int dy = 7; dy < 9; ++dy)
+                    for (int dx = 7; dx < 9; ++dx) canvas.at(x + dx, y + dy) = pixels::rgb(255, 240, 120);
+            const int code = cell >> 8 & 0xF;
+            if (code >= 1 && code <= 5) {
+                blit(canvas, picture(book, spriteName(10 + code, 1)), x, y, true);
+            } else if (code == 9) {
+                for (int i = 0; i < 16; ++i) {
+                    for (int j : {0, 1, 14, 15}) {
+                        canvas.at(x + i, y + j) = pixels::rgb(255, 40, 40);
+                        canvas.at(x + j, y + i) = pixels::rgb(255, 40, 40);
+                    }
+                }
+            }
+        }
+    }
+    return canvas;
+}
+
+int run(int argc, char** argv) {
+    if (argc < 3) {
+        std::cerr << "usage: assetgen SOURCE_DIR DATA_DIR [--sheet FILE.png] [--map-picture FILE.png]\n";
+        return 2;
+    }
+    const std::filesystem::path source = argv[1], data = argv[2];
+    std::string sheetFile, mapFile;
+    for (int i = 3; i + 1 < argc; i += 2) {
+        const std::string option = argv[i];
+        if (option == "--sheet")
+            sheetFile = argv[i + 1];
+        else if (option == "--map-picture")
+            mapFile = argv[i + 1];
+        else
+            throw std::runtime_error("unknown option " + option);
+    }
+
+    const ArtBook book = readArtFolder(source / "art");
+    checkBook(book);
+    const Stage stage = readStage(source / "map" / "stage1.txt");
+    const std::string csv = stageCsv(stage);
+    if (csv.size() >= kMapFileLimit)
+        throw std::runtime_error("the map file would be " + std::to_string(csv.size()) +
+                                 " bytes; the game reads fewer than " + std::to_string(kMapFileLimit));
+    const SoundRecipe recipe = readSoundRecipe(source / "sound" / "zapper.txt");
+
+    for (int t = 0; t < kTiles; ++t)
+        writeBytes(data / "bmp" / (std::to_string(t) + ".bmp"),
+                   bmpFile(picture(book, "tile" + std::to_string(t))));
+    for (int k = 1; k <= kKinds; ++k)
+        for (int f = 1; f <= kFrames; ++f)
+            writeBytes(data / "bmp" / (spriteName(k, f) + ".BMP"), bmpFile(picture(book, spriteName(k, f))));
+    writeBytes(data / "sound" / "zapper.wav", wavFile(synthesise(recipe), recipe.rate));
+    writeBytes(data / "AREA1.csv", csv);
+    if (!sheetFile.empty() && !platform::writePng(sheetFile, contactSheet(book)))
+        throw std::runtime_error(sheetFile + ": cannot be written");
+    if (!mapFile.empty() && !platform::writePng(mapFile, stagePicture(book, stage)))
+        throw std::runtime_error(mapFile + ": cannot be written");
+    return 0;
+}
+
+} // namespace
+} // namespace assets
+
+int main(int argc, char** argv) {
+    try {
+        return assets::run(argc, argv);
+    } catch (const std::exception& e) {
+        std::cerr << "assetgen: " << e.what() << '\n';
+        return 1;
+    }
+}
