@@ -132,7 +132,7 @@ void makeSpare(Reader& r, const std::vector<std::string>& w, ArtBook& book) {
             else if (c == pixels::rgb(0, 0, 255))
                 c = shade(1.35);
         }
-        char digits[4];
+        char digits[16];
         std::snprintf(digits, sizeof digits, "%02d", kind);
         for (size_t d = 0; d < 2; ++d) {
             auto glyph = book.pictures.find(std::string("digit") + digits[d]);
@@ -147,7 +147,7 @@ void makeSpare(Reader& r, const std::vector<std::string>& w, ArtBook& book) {
             for (int dy = 0; dy < 2; ++dy)
                 for (int dx = 0; dx < 2; ++dx) bitmap.at(x + dx, 15 + dy) = ink;
         }
-        char name[16];
+        char name[32];
         std::snprintf(name, sizeof name, "chr%02d-%d", kind, frame);
         if (book.pictures.count(name)) r.fail(std::string("picture \"") + name + "\" is drawn twice");
         book.pictures[name] = std::move(bitmap);

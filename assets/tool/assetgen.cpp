@@ -23,7 +23,7 @@ constexpr int kFrames = 3;
 constexpr size_t kMapFileLimit = 32767; // the game reads at most this many bytes of the map
 
 std::string spriteName(int kind, int frame) {
-    char name[16];
+    char name[32];
     std::snprintf(name, sizeof name, "chr%02d-%d", kind, frame);
     return name;
 }
