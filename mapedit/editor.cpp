@@ -1,6 +1,7 @@
 #include "mapedit/editor.hpp"
 
 #include "platform/cp932.hpp"
+#include "platform/system.hpp"
 #include "runtime/core/numconv.hpp"
 
 namespace mapedit {
@@ -70,7 +71,9 @@ bool askToQuit(Editor& editor, EditorIo& io) {
     });
     if (result.ok) return true;
 
-    // The old file is intact and the map is still in memory: say so and go on editing.
+    // The old file is intact and the map is still in memory: say so and go on editing. The full
+    // reason goes to the debug output, the screen has room for its gist.
+    platform::debugOutput(platform::cp932::fromUtf8("データ書き込み失敗: " + result.reason + "\n"));
     printAt(io, kTextColumn, kStatusRow, rtStrLiteral("データ書き込み失敗"));
     io.locate(kTextColumn, kPatternRow);
     io.print(blanks(kMessageWidth));
@@ -98,7 +101,13 @@ RtString patternLine(int16_t value) {
 }
 
 RtString fitText(const std::string& utf8, int32_t width) {
-    RtString full = rtStrLiteral(utf8);
+    std::string text = utf8;
+    const size_t colon = text.rfind(": ");
+    if (platform::cp932::fromUtf8(text).size() > static_cast<size_t>(width) && colon != std::string::npos) {
+        text = text.substr(colon + 2);
+        text = text.substr(0, text.find("; "));
+    }
+    RtString full = rtStrLiteral(text);
     const int32_t length = rt::rtStrLen(full);
     int32_t cut = 0;
     while (cut < length) {

@@ -77,7 +77,9 @@ class EditorIo {
 // The texts the editor prints (new CP932 strings, without the line end).
 rt::RtString statusLine(int16_t column, int16_t row, int32_t key);
 rt::RtString patternLine(int16_t value);
-// The reason of a failed save as CP932, cut at a character boundary to at most width bytes.
+// The reason of a failed save as CP932 in at most width bytes. A reason too long for that is
+// shortened to its most specific part, the system's words after the last ": " (up to a "; "),
+// and cut at a character boundary if still too long.
 rt::RtString fitText(const std::string& utf8, int32_t width);
 
 // Prints text + "\r\n" at (column, row).

@@ -342,6 +342,15 @@ TEST(EditorText, LinesAndReasonsAsPrinted) {
         {"short reason", mapedit::fitText("Permission denied", 35), "Permission denied"},
         {"long reason", mapedit::fitText(std::string(50, 'x'), 35), std::string(35, 'x')},
         {"no half character", mapedit::fitText(a34 + "書", 35), a34},
+        {"a long reason shows the system's words",
+         mapedit::fitText(
+             "cannot write the map to ./AREA1.csv.save-Ab12cD: File too large; AREA1.csv was left as it was",
+             35),
+         "File too large"},
+        {"the last colon counts",
+         mapedit::fitText("cannot create a file in the folder a: b: Permission denied", 35),
+         "Permission denied"},
+        {"a short reason stays whole", mapedit::fitText("disk: full; kept", 35), "disk: full; kept"},
         {"double-byte fits exactly", mapedit::fitText(std::string(33, 'a') + "書", 35),
          std::string(33, 'a') + sjis("書")},
     };

@@ -1,0 +1,145 @@
+// Runs the real mapedit program in this process and drives it from a second thread: keys go in
+// through the window's own key path, one at a time, each after the editor has finished with the
+// previous one and waits again. Snapshots of the window (pixels, text rows, the map file) are
+// written for the tests to check.
+//
+// usage: mapedit_session FOLDER SCRIPT
+// script lines:
+//   uid N          (before any key) run as user and group N from the start
+//   fsize BYTES    limit the size of files this process writes; unlimit lifts it again
+//   chmod OCTAL    change the folder's permissions
+//   key VK         press and release a key and wait until the editor asks for the next one
+//   last VK        press and release the key that ends the program
+//   snap NAME      write snaps/NAME.snap: client pixels, text rows 0..29, the bytes of AREA1.csv
+#include "mapedit/program.hpp"
+#include "platform/window.hpp"
+#include "runtime/prompt/canvas.hpp"
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct Command {
+    std::string verb;
+    std::string arg;
+};
+
+[[noreturn]] void fail(const std::string& why) {
+    std::fprintf(stderr, "mapedit_session: %s\n", why.c_str());
+    std::fflush(stderr);
+    _exit(3);
+}
+
+void waitFor(const std::function<bool()>& condition, const std::string& what) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) fail("timed out waiting for " + what);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+void setFileSizeLimit(rlim_t bytes) {
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = bytes == RLIM_INFINITY ? limit.rlim_max : bytes;
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) fail("setrlimit failed");
+}
+
+void writeInt(std::ofstream& out, int32_t v) {
+    out.write(reinterpret_cast<const char*>(&v), sizeof v);
+}
+
+void snapshot(const std::string& name) {
+    std::ostringstream map;
+    map << std::ifstream("AREA1.csv", std::ios::binary).rdbuf();
+    // The snapshot itself is not held to a file size limit the script set for the editor (the
+    // editor waits for a key meanwhile and writes nothing).
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    setFileSizeLimit(RLIM_INFINITY);
+    std::ofstream out("snaps/" + name + ".snap", std::ios::binary | std::ios::trunc);
+    {
+        prompt::CanvasLock lock;
+        const pixels::Bitmap* window = lock.window();
+        if (!window) fail("no window to snapshot");
+        writeInt(out, window->width);
+        writeInt(out, window->height);
+        out.write(reinterpret_cast<const char*>(window->pixels.data()),
+                  static_cast<std::streamsize>(window->pixels.size() * sizeof(pixels::Colour)));
+        writeInt(out, 30);
+        for (int32_t r = 0; r < 30; ++r) {
+            const std::string_view bytes = lock.textGrid().row(r).bytes();
+            writeInt(out, static_cast<int32_t>(bytes.size()));
+            out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        }
+    }
+    const std::string bytes = map.str();
+    writeInt(out, static_cast<int32_t>(bytes.size()));
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) fail("cannot write " + name + ".snap");
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+void press(int vk) {
+    platform::window::injectKey(vk, true);
+    platform::window::injectKey(vk, false);
+}
+
+void drive(const std::vector<Command>& script, const std::string& folder) {
+    waitFor([] { return mapedit::keyRequestCount() >= 1; }, "the editor's first key request");
+    for (const Command& c : script) {
+        if (c.verb == "key") {
+            const int64_t before = mapedit::keyRequestCount();
+            press(std::stoi(c.arg));
+            waitFor([before] { return mapedit::keyRequestCount() > before; },
+                    "the editor to take key " + c.arg);
+        } else if (c.verb == "last") {
+            press(std::stoi(c.arg));
+            waitFor([] { return false; }, "the program to end after key " + c.arg);
+        } else if (c.verb == "snap") {
+            snapshot(c.arg);
+        } else if (c.verb == "fsize") {
+            setFileSizeLimit(static_cast<rlim_t>(std::stoll(c.arg)));
+        } else if (c.verb == "unlimit") {
+            setFileSizeLimit(RLIM_INFINITY);
+        } else if (c.verb == "chmod") {
+            if (chmod(folder.c_str(), static_cast<mode_t>(std::stoi(c.arg, nullptr, 8))) != 0)
+                fail("chmod failed");
+        } else if (c.verb != "uid") {
+            fail("unknown command " + c.verb);
+        }
+    }
+    fail("the script ended while the program still runs");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) fail("usage: mapedit_session FOLDER SCRIPT");
+    std::vector<Command> script;
+    std::ifstream in(argv[2]);
+    for (Command c; in >> c.verb >> c.arg;) script.push_back(c);
+    const std::string folder = argv[1];
+    if (chdir(folder.c_str()) != 0) fail("cannot enter " + folder);
+    // A write past the file size limit must fail with an error, not end the process.
+    std::signal(SIGXFSZ, SIG_IGN);
+    for (const Command& c : script)
+        if (c.verb == "uid") {
+            const auto id = static_cast<uid_t>(std::stoi(c.arg));
+            if (setgid(id) != 0 || setuid(id) != 0) fail("cannot drop privileges");
+        }
+    std::thread(drive, script, folder).detach();
+    mapedit::runMapedit();
+}

@@ -1,0 +1,433 @@
+// The real mapedit program, each case in a process of its own in a fresh folder: keys go in
+// through the window's key path, the case ends with Esc and Enter, and the AREA1.csv written is
+// compared byte for byte; snapshots taken on the way are checked pixel by pixel and row by row.
+#include "fake_io.hpp"
+
+#include "platform/cp932.hpp"
+#include "tests/support/testing.hpp"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <chrono>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <spawn.h>
+#include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using mapedit_test::tileColour;
+using testing_support::readFile;
+using testing_support::writeFile;
+
+constexpr int kL = 37, kU = 38, kR = 39, kD = 40, kEnter = 13, kTab = 9, kEsc = 27, kDel = 46, kPad0 = 96;
+
+std::string sjis(const std::string& utf8) {
+    return platform::cp932::fromUtf8(utf8);
+}
+
+// A map as the editor writes it: 32 decimal fields per row, CR LF after every row.
+struct Map {
+    std::vector<std::array<int16_t, 32>> rows;
+
+    explicit Map(int n, int16_t (*fill)(int, int) = nullptr) : rows(static_cast<size_t>(n)) {
+        for (int r = 0; r < n; ++r)
+            for (int c = 0; c < 32; ++c)
+                rows[static_cast<size_t>(r)][static_cast<size_t>(c)] = fill ? fill(c, r) : 0;
+    }
+    int16_t& at(int column, int row) { return rows[static_cast<size_t>(row)][static_cast<size_t>(column)]; }
+    std::string csv() const {
+        std::string s;
+        for (const auto& row : rows) {
+            for (int c = 0; c < 32; ++c)
+                s += std::to_string(row[static_cast<size_t>(c)]) + (c < 31 ? "," : "\r\n");
+        }
+        return s;
+    }
+};
+
+int16_t diagonal(int c, int r) {
+    return static_cast<int16_t>((c + r) % 10);
+}
+
+// A 16 x 16 BMP of one colour (24 bits, bottom-up).
+std::string tileBmp(pixels::Colour colour) {
+    std::string b;
+    auto u16 = [&b](uint32_t v) { b += char(v & 0xFF), b += char(v >> 8 & 0xFF); };
+    auto u32 = [&](uint32_t v) { u16(v & 0xFFFF), u16(v >> 16); };
+    b += "BM";
+    u32(54 + 16 * 16 * 3), u32(0), u32(54);
+    u32(40), u32(16), u32(16), u16(1), u16(24), u32(0), u32(16 * 16 * 3), u32(2835), u32(2835), u32(0),
+        u32(0);
+    for (int i = 0; i < 16 * 16; ++i)
+        b += char(colour >> 16 & 0xFF), b += char(colour >> 8 & 0xFF), b += char(colour & 0xFF);
+    return b;
+}
+
+struct Snapshot {
+    pixels::Bitmap screen;
+    std::vector<std::string> text;
+    std::string mapFile;
+
+    std::string area(int row) const {
+        const std::string& r = text[static_cast<size_t>(row)];
+        return r.size() > 65 ? r.substr(65) : std::string();
+    }
+};
+
+int32_t readInt(std::istream& in) {
+    int32_t v = 0;
+    in.read(reinterpret_cast<char*>(&v), sizeof v);
+    return v;
+}
+
+Snapshot loadSnapshot(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    Snapshot s;
+    const int32_t w = readInt(in), h = readInt(in);
+    s.screen = pixels::Bitmap(w, h);
+    in.read(reinterpret_cast<char*>(s.screen.pixels.data()),
+            static_cast<std::streamsize>(s.screen.pixels.size() * sizeof(pixels::Colour)));
+    const int32_t rows = readInt(in);
+    for (int32_t r = 0; r < rows; ++r) {
+        std::string bytes(static_cast<size_t>(readInt(in)), '\0');
+        in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        s.text.push_back(bytes);
+    }
+    s.mapFile.resize(static_cast<size_t>(readInt(in)));
+    in.read(s.mapFile.data(), static_cast<std::streamsize>(s.mapFile.size()));
+    return s;
+}
+
+// The script of one session; ends with Esc and Enter.
+struct Script {
+    std::string lines;
+    Script& keys(std::initializer_list<int> vks) {
+        for (int vk : vks) lines += "key " + std::to_string(vk) + "\n";
+        return *this;
+    }
+    Script& repeat(int vk, int n) {
+        for (int i = 0; i < n; ++i) keys({vk});
+        return *this;
+    }
+    Script& snap(const std::string& name) {
+        lines += "snap " + name + "\n";
+        return *this;
+    }
+    Script& command(const std::string& verb, const std::string& arg) {
+        lines += verb + " " + arg + "\n";
+        return *this;
+    }
+    std::string quit() const { return lines + "key 27\nlast 13\n"; }
+};
+
+struct Outcome {
+    int exitCode = -1;
+    std::string mapFile;
+    std::map<std::string, Snapshot> snaps;
+    std::vector<std::string> files; // what the folder holds at the end
+    std::string log;                // what the program wrote on stderr
+};
+
+class Folder {
+  public:
+    testing_support::TempDir dir;
+
+    Folder() {
+        fs::create_directories(dir / "bmp");
+        fs::create_directories(dir / "snaps");
+        for (int i = 0; i <= 9; ++i)
+            writeFile(dir / ("bmp/" + std::to_string(i) + ".bmp"), tileBmp(tileColour(i)));
+    }
+
+    // Runs the program here with the script and waits for it to end.
+    Outcome run(const std::string& script) {
+        writeFile(dir / "script.txt", script);
+        // The driver program is built beside this test.
+        const std::string helper =
+            (fs::read_symlink("/proc/self/exe").parent_path() / "mapedit_session").string();
+        const std::string folder = dir.path().string(), scriptPath = (dir / "script.txt").string();
+        char* argv[] = {const_cast<char*>(helper.c_str()), const_cast<char*>(folder.c_str()),
+                        const_cast<char*>(scriptPath.c_str()), nullptr};
+        Outcome out;
+        // The program's own messages, sanitizer reports included, go to a file the test reads.
+        const std::string log = (dir / "snaps" / "stderr.log").string();
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        pid_t pid = 0;
+        const int spawned = posix_spawn(&pid, helper.c_str(), &actions, nullptr, argv, environ);
+        posix_spawn_file_actions_destroy(&actions);
+        if (spawned != 0) {
+            ADD_FAILURE() << "cannot start " << helper;
+            return out;
+        }
+        int status = 0;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(100);
+        while (waitpid(pid, &status, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                kill(pid, SIGKILL);
+                waitpid(pid, &status, 0);
+                ADD_FAILURE() << "the editor did not end";
+                return out;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        out.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        out.mapFile = readFile(dir / "AREA1.csv");
+        out.log = readFile(log);
+        EXPECT_EQ(out.log.find("Sanitizer"), std::string::npos) << out.log;
+        if (out.exitCode != 0) ADD_FAILURE() << "exit code " << out.exitCode << ": " << out.log;
+        for (const auto& entry : fs::directory_iterator(dir / "snaps"))
+            if (entry.path().extension() == ".snap")
+                out.snaps[entry.path().stem().string()] = loadSnapshot(entry.path());
+        for (const auto& entry : fs::directory_iterator(dir.path())) {
+            const std::string name = entry.path().filename().string();
+            if (name != "script.txt" && name != "snaps") out.files.push_back(name);
+        }
+        std::sort(out.files.begin(), out.files.end());
+        return out;
+    }
+};
+
+::testing::AssertionResult shows(const std::string& area, const std::string& expected) {
+    if (area.compare(0, expected.size(), expected) == 0 &&
+        area.find_first_not_of(' ', expected.size()) == std::string::npos)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "expected \"" << expected << "\" (then blanks), got \"" << area << "\"";
+}
+
+struct EditCase {
+    const char* name;
+    Map initial;
+    Script script;
+    std::function<void(Map&)> edits; // what the keys should have changed
+    std::function<void(const Outcome&)> check = nullptr;
+};
+
+TEST(MapeditSession, EditsAreWrittenByteForByte) {
+    std::vector<EditCase> cases;
+    cases.push_back({"wrap_in_the_first_and_last_row_of_3_rows", Map(3),
+                     Script()
+                         .keys({kL, '1'})         // (31, 0) = 1, cursor to (30, 0)
+                         .keys({kR, kR})          // (31, 0), then wrap to (0, 1)
+                         .keys({kD, kD, kD, kD})  // stops in row 2
+                         .keys({kL, kD, kR, '7'}) // (31, 1), (31, 2), wraps to (0, 2) = 7
+                         .keys({kL, kL, '2'}),    // (0, 2) then (31, 1) = 2
+                     [](Map& m) { m.at(31, 0) = 1, m.at(0, 2) = 7, m.at(31, 1) = 2; }});
+    cases.push_back(
+        {"scrolling_at_view_rows_0_and_25", Map(40, diagonal),
+         Script().repeat(kD, 26).snap("down").keys({'3'}).repeat(kU, 27).keys({kL, '4'}).snap("up"),
+         [](Map& m) { m.at(0, 26) = 3, m.at(31, 0) = 4; },
+         [](const Outcome& out) {
+             // Top map row 1 after the first scroll, 0 again at the end.
+             for (int v : {0, 12, 25}) {
+                 EXPECT_EQ(out.snaps.at("down").screen.at(8, 16 * v + 8), tileColour((v + 1) % 10))
+                     << "view row " << v << " after scrolling up";
+                 EXPECT_EQ(out.snaps.at("up").screen.at(24, 16 * v + 8), tileColour((v + 1) % 10))
+                     << "view row " << v << " after scrolling down";
+             }
+             EXPECT_EQ(out.snaps.at("up").screen.at(31 * 16 + 8, 8), tileColour(4));
+         }});
+    cases.push_back({"digits_before_and_after_the_first_arrow_key", Map(2),
+                     Script().keys({'2', kR, '1', '2', '3'}),
+                     [](Map& m) { m.at(0, 0) = 2, m.at(1, 0) = 1, m.at(2, 0) = 2, m.at(3, 0) = 3; }});
+    cases.push_back({"enter_tab_delete_on_0x0503", Map(2),
+                     Script()
+                         .keys({kR, kR, '3', kL})              // (2, 0) = 3
+                         .keys({kEnter, '5', kEsc, kPad0 + 5}) // main-keyboard 5 keeps asking
+                         .snap("ground")                       // 0x0503
+                         .keys({kTab})                         // 0x1503
+                         .keys({kEnter, kPad0 + 2})            // 0x0203
+                         .keys({kDel})                         // 3
+                         .keys({kR, kEnter, kPad0 + 9, kTab}), // (3, 0) = 0x1900
+                     [](Map& m) { m.at(2, 0) = 3, m.at(3, 0) = 0x1900; },
+                     [](const Outcome& out) {
+                         EXPECT_TRUE(shows(out.snaps.at("ground").area(25), sjis("パターン 503    ")));
+                         EXPECT_TRUE(shows(out.snaps.at("ground").area(24), "x= 2  y= 0    Asc= 101    "));
+                     }});
+    cases.push_back({"esc_then_n_goes_on_editing", Map(2),
+                     Script().keys({'4', kEsc, 'N', kR, '6', kEsc, 110, kR, '8'}),
+                     [](Map& m) { m.at(0, 0) = 4, m.at(1, 0) = 6, m.at(3, 0) = 8; }});
+    cases.push_back({"last_row_0", Map(1), Script().keys({kU, kD, kL, '8', kD, '9'}),
+                     [](Map& m) { m.at(31, 0) = 8, m.at(30, 0) = 9; }});
+    for (EditCase& c : cases) {
+        Folder folder;
+        writeFile(folder.dir / "AREA1.csv", c.initial.csv());
+        // What an interrupted save leaves behind is cleared away at start-up.
+        writeFile(folder.dir / "AREA1.csv.save-Ab12cD", "0,0,0");
+        const Outcome out = folder.run(c.script.quit());
+        EXPECT_EQ(out.files, (std::vector<std::string>{"AREA1.csv", "bmp"})) << c.name;
+        Map expected = c.initial;
+        c.edits(expected);
+        EXPECT_EQ(out.exitCode, 0) << c.name;
+        EXPECT_EQ(out.mapFile, expected.csv()) << c.name;
+        if (c.check && out.exitCode == 0) c.check(out);
+    }
+}
+
+TEST(MapeditSession, RowsBeyondTheLastCompleteLineAreShownButNotWritten) {
+    Folder folder;
+    Map three(3, diagonal);
+    // A fourth line without its line end: read into row 3, shown, never written back.
+    writeFile(folder.dir / "AREA1.csv", three.csv() + "5,5,5");
+    const Outcome out = folder.run(Script().repeat(kD, 5).keys({'9'}).snap("view").quit());
+    three.at(0, 2) = 9;
+    EXPECT_EQ(out.exitCode, 0);
+    EXPECT_EQ(out.mapFile, three.csv());
+    ASSERT_EQ(out.snaps.count("view"), 1u);
+    const Snapshot& s = out.snaps.at("view");
+    EXPECT_EQ(s.screen.at(8, 3 * 16 + 8), tileColour(5)) << "row 3 is shown";
+    EXPECT_EQ(s.screen.at(3 * 16 + 8, 3 * 16 + 8), tileColour(0)) << "row 3 column 3 was not in the file";
+    EXPECT_TRUE(shows(s.area(24), "x= 0  y= 2    Asc= 40    "));
+}
+
+TEST(MapeditSession, AMissingMapIsEmptyAndQuittingWritesAnEmptyFile) {
+    Folder folder;
+    const Outcome out = folder.run(Script().keys({kD, kR, '5'}).snap("view").quit());
+    EXPECT_EQ(out.exitCode, 0);
+    EXPECT_TRUE(fs::exists(folder.dir / "AREA1.csv"));
+    EXPECT_EQ(out.mapFile, "");
+    ASSERT_EQ(out.snaps.count("view"), 1u);
+    EXPECT_TRUE(shows(out.snaps.at("view").area(24), "x= 2  y= 0    Asc= 39    "))
+        << "the cursor stays in row 0";
+}
+
+TEST(MapeditSession, TheScreen) {
+    Folder folder;
+    Map map(30);
+    map.at(0, 0) = 12;     // black square
+    map.at(1, 0) = 0x0503; // ground object
+    map.at(2, 0) = 0x1003; // path
+    map.at(3, 0) = 0x1503;
+    map.at(5, 29) = 7; // below the view
+    writeFile(folder.dir / "AREA1.csv", map.csv());
+    const Outcome out = folder.run(
+        Script().snap("start").keys({kD, kR}).snap("cursor").repeat(kD, 28).snap("scrolled").quit());
+    EXPECT_EQ(out.exitCode, 0);
+    EXPECT_EQ(out.mapFile, map.csv());
+    ASSERT_EQ(out.snaps.size(), 3u);
+
+    const pixels::Colour black = 0, red = 0x0000FF, blue = 0xFF0000, yellow = 0x00FFFF;
+    struct Probe {
+        const char* snap;
+        int x, y;
+        pixels::Colour colour;
+        const char* what;
+    };
+    std::vector<Probe> probes = {
+        {"start", 0, 0, black, "tile code 12: black square"},
+        {"start", 15, 15, black, "tile code 12: black square"},
+        {"start", 16, 0, tileColour(3), "tile 3 under the ground object"},
+        {"start", 16 + 5, 5, red, "ground-object marker"},
+        {"start", 16 + 10, 10, red, "ground-object marker"},
+        {"start", 16 + 4, 5, tileColour(3), "beside the marker"},
+        {"start", 16 + 11, 10, tileColour(3), "beside the marker"},
+        {"start", 32 + 7, 7, blue, "path marker"},
+        {"start", 32 + 8, 8, blue, "path marker"},
+        {"start", 32 + 6, 7, tileColour(3), "beside the path marker"},
+        {"start", 48 + 5, 5, red, "both markers"},
+        {"start", 48 + 8, 8, blue, "both markers"},
+        {"start", 0, 16, tileColour(0), "no cursor frame before the first key"},
+        {"start", 511, 415, tileColour(0), "the last view cell"},
+        {"start", 5 * 16, 29 * 16 - 1, black, "nothing drawn below the view"},
+        {"cursor", 16, 16, yellow, "cursor frame top left"},
+        {"cursor", 31, 31, yellow, "cursor frame bottom right"},
+        {"cursor", 24, 16, yellow, "cursor frame top edge"},
+        {"cursor", 17, 17, tileColour(0), "inside the cursor frame"},
+        {"cursor", 0, 16, tileColour(0), "the frame left the cell before"},
+        {"scrolled", 16, 25 * 16, yellow, "cursor frame on view row 25"},
+        {"scrolled", 5 * 16 + 8, 25 * 16 + 8, tileColour(7), "row 29 on view row 25"},
+        {"scrolled", 5 * 16 + 8, 24 * 16 + 8, tileColour(0), "row 28 on view row 24"},
+        {"scrolled", 0, 0, tileColour(0), "row 4 on view row 0"},
+        {"scrolled", 16 + 5, 0, tileColour(0), "the scroll moved the marker away"},
+    };
+    for (int i = 0; i <= 9; ++i) {
+        probes.push_back({"start", 528, 16 * i, tileColour(i), "palette"});
+        probes.push_back({"start", 543, 16 * i + 15, tileColour(i), "palette"});
+    }
+    for (const Probe& p : probes) {
+        const pixels::Bitmap& screen = out.snaps.at(p.snap).screen;
+        if (screen.at(p.x, p.y) != p.colour) {
+            ADD_FAILURE() << p.snap << " (" << p.x << ", " << p.y << ") " << p.what << ": expected colour "
+                          << std::hex << p.colour << ", got " << screen.at(p.x, p.y) << "; see "
+                          << testing_support::dumpImage(screen, std::string("mapedit_session_") + p.snap);
+        }
+    }
+    const Snapshot& start = out.snaps.at("start");
+    for (int y = 0; y < 416; ++y)
+        for (int x = 0; x < 512; ++x)
+            if (start.screen.at(x, y) == yellow) {
+                ADD_FAILURE() << "a cursor frame before the first key at (" << x << ", " << y << ")";
+                y = 416;
+                break;
+            }
+    for (int i = 0; i <= 9; ++i) EXPECT_EQ(start.area(i), std::to_string(i)) << "palette digit";
+    EXPECT_EQ(start.area(21), sjis("Ent = 地上物の設定"));
+    EXPECT_EQ(start.area(22), sjis("Tab = 地上物の移動道"));
+    EXPECT_EQ(start.area(23), sjis("Esc = 終了"));
+    EXPECT_EQ(start.area(24), "");
+    EXPECT_EQ(start.text[24].size(), 0u) << "no status line before the first key";
+    EXPECT_TRUE(shows(out.snaps.at("cursor").area(24), "x= 1  y= 1    Asc= 39    "));
+    EXPECT_TRUE(shows(out.snaps.at("cursor").area(25), sjis("パターン 0    ")));
+    EXPECT_TRUE(shows(out.snaps.at("scrolled").area(24), "x= 1  y= 29    Asc= 40    "));
+}
+
+struct FailCase {
+    const char* name;
+    std::string block;   // script lines that make the save fail
+    std::string unblock; // and that let it succeed again
+    bool dropPrivileges;
+    const char* reason; // what the screen says went wrong
+};
+
+TEST(MapeditSession, AFailedSaveKeepsTheOldFileAndTheEditsAndALaterSaveEnds) {
+    const std::vector<FailCase> cases = {
+        {"file_size_limit", "fsize 100\n", "unlimit x\n", false, "File too large"},
+        {"unwritable_folder", "chmod 555\n", "chmod 755\n", true, "Permission denied"},
+    };
+    for (const FailCase& c : cases) {
+        Folder folder;
+        const Map old(4, diagonal);
+        writeFile(folder.dir / "AREA1.csv", old.csv());
+        std::string script;
+        if (c.dropPrivileges && geteuid() == 0) {
+            // Root writes anywhere: the session runs as nobody, who owns the folder.
+            script += "uid 65534\n";
+            for (const auto& entry : fs::recursive_directory_iterator(folder.dir.path()))
+                (void)!chown(entry.path().c_str(), 65534, 65534);
+            (void)!chown(folder.dir.path().c_str(), 65534, 65534);
+        }
+        script += Script().keys({'3'}).lines + c.block + "key 27\nkey 13\n";
+        script += Script().snap("failed").lines + c.unblock;
+        script += Script().keys({kR, '5'}).snap("editing").keys({kEsc, 'N', kEsc}).lines + "last 13\n";
+        const Outcome out = folder.run(script);
+        Map edited = old;
+        edited.at(0, 0) = 3, edited.at(1, 0) = 5;
+        EXPECT_EQ(out.exitCode, 0) << c.name;
+        EXPECT_EQ(out.mapFile, edited.csv()) << c.name << ": the later save";
+        EXPECT_EQ(out.files, (std::vector<std::string>{"AREA1.csv", "bmp"}))
+            << c.name << ": nothing left behind";
+        ASSERT_EQ(out.snaps.count("failed"), 1u) << c.name;
+        const Snapshot& failed = out.snaps.at("failed");
+        EXPECT_EQ(failed.mapFile, old.csv()) << c.name << ": the old file is untouched";
+        EXPECT_EQ(failed.area(24).substr(0, 18), sjis("データ書き込み失敗")) << c.name;
+        EXPECT_TRUE(shows(failed.area(25), c.reason)) << c.name << ": the reason, within the window";
+        EXPECT_NE(out.log.find(c.reason), std::string::npos) << c.name << ": the whole reason on the debug output";
+        EXPECT_TRUE(shows(out.snaps.at("editing").area(24), "x= 2  y= 0    Asc= 39    ")) << c.name;
+    }
+}
+
+} // namespace
