@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
@@ -180,6 +181,30 @@ TEST_F(Stage, ObjectsAreSpreadSoTheGameIsBusyButFair) {
         EXPECT_LE(objects, 20) << "rows " << start << " onwards";
         EXPECT_LE(firing, 12) << "rows " << start << " onwards";
         EXPECT_GE(objects, 4) << "rows " << start << " onwards";
+    }
+}
+
+// A standing object fills the two by two cells from its own: it must stand on land (sea, shallows
+// and river are tiles 0, 1 and 7) and not overlap another standing object.
+TEST_F(Stage, StandingObjectsAreOnLandAndApart) {
+    struct Placed {
+        int row, column;
+    };
+    std::vector<Placed> placed;
+    for (int r = 0; r < count(); ++r) {
+        for (int c = 0; c < kColumns; ++c) {
+            const int k = code(r, c);
+            if (k < 1 || k > 5 || k == 4) continue;
+            const int tile = rows[static_cast<size_t>(r)][static_cast<size_t>(c)] & 0xFF;
+            EXPECT_TRUE(tile != 0 && tile != 1 && tile != 7)
+                << "object " << k << " at row " << r << " column " << c << " stands in water (tile " << tile
+                << ")";
+            for (const Placed& p : placed)
+                EXPECT_FALSE(std::abs(p.row - r) < 2 && std::abs(p.column - c) < 2)
+                    << "objects at row " << p.row << " column " << p.column << " and row " << r << " column "
+                    << c << " overlap";
+            placed.push_back({r, c});
+        }
     }
 }
 
