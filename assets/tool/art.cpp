@@ -33,7 +33,7 @@ int number(Reader& r, const std::string& text, int low, int high) {
     size_t used = 0;
     int value = 0;
     try {
-        value = std::stoi(text, &used, 0);
+        value = std::stoi(text, &used, 10);
     } catch (const std::exception&) {
         r.fail("expected a number, got \"" + text + "\"");
     }

@@ -8,7 +8,9 @@ namespace assets_test {
 
 // Compiled in rather than taken from the environment, so the checks find the data however they
 // are started.
-std::filesystem::path dataDir() { return ASSETS_DATA_DIR; }
+std::filesystem::path dataDir() {
+    return ASSETS_DATA_DIR;
+}
 
 std::string spriteName(int kind, int frame) {
     char name[32];
