@@ -1,0 +1,96 @@
+#include "platform/sound.hpp"
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+namespace platform::sound {
+
+namespace {
+
+// The audio subsystem and its one output device, opened on first use. A failure is remembered so
+// that a machine without sound does not retry on every shot.
+class Output {
+  public:
+    ~Output() {
+        if (device_ != 0) SDL_CloseAudioDevice(device_);
+        if (started_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+
+    // The open device, or 0 when there is none.
+    SDL_AudioDeviceID device(SDL_AudioSpec& spec) {
+        if (!tried_) {
+            tried_ = true;
+            open();
+        }
+        spec = spec_;
+        return device_;
+    }
+
+  private:
+    void open() {
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
+        started_ = true;
+        SDL_AudioSpec want{};
+        want.freq = 44100;
+        want.format = AUDIO_S16SYS;
+        want.channels = 2;
+        want.samples = 1024;
+        device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &spec_, SDL_AUDIO_ALLOW_ANY_CHANGE);
+    }
+
+    bool tried_ = false;
+    bool started_ = false;
+    SDL_AudioDeviceID device_ = 0;
+    SDL_AudioSpec spec_{};
+};
+
+std::mutex outputMutex;
+Output output;
+
+struct WavFree {
+    void operator()(Uint8* p) const { SDL_FreeWAV(p); }
+};
+
+} // namespace
+
+bool playWav(const std::string& path) {
+    std::lock_guard lock(outputMutex);
+    SDL_AudioSpec deviceSpec{};
+    const SDL_AudioDeviceID device = output.device(deviceSpec);
+    if (device == 0) return false;
+
+    SDL_AudioSpec fileSpec{};
+    Uint8* raw = nullptr;
+    Uint32 length = 0;
+    if (SDL_LoadWAV(path.c_str(), &fileSpec, &raw, &length) == nullptr) return false;
+    std::unique_ptr<Uint8, WavFree> wav(raw);
+
+    SDL_AudioCVT cvt{};
+    const int built = SDL_BuildAudioCVT(&cvt, fileSpec.format, fileSpec.channels, fileSpec.freq,
+                                        deviceSpec.format, deviceSpec.channels, deviceSpec.freq);
+    if (built < 0) return false;
+    // The conversion works in place in a buffer len_mult times the source.
+    auto buffer = std::make_unique<Uint8[]>(static_cast<size_t>(length) * static_cast<size_t>(cvt.len_mult));
+    SDL_memcpy(buffer.get(), wav.get(), length);
+    cvt.buf = buffer.get();
+    cvt.len = static_cast<int>(length);
+    if (built > 0 && SDL_ConvertAudio(&cvt) != 0) return false;
+    const Uint32 converted = built > 0 ? static_cast<Uint32>(cvt.len_cvt) : length;
+
+    SDL_ClearQueuedAudio(device);
+    if (SDL_QueueAudio(device, buffer.get(), converted) != 0) return false;
+    SDL_PauseAudioDevice(device, 0);
+    return true;
+}
+
+uint32_t queuedBytes() {
+    std::lock_guard lock(outputMutex);
+    SDL_AudioSpec spec{};
+    const SDL_AudioDeviceID device = output.device(spec);
+    return device == 0 ? 0 : SDL_GetQueuedAudioSize(device);
+}
+
+} // namespace platform::sound

@@ -1,0 +1,73 @@
+#include "platform/sound.hpp"
+#include "tests/support/testing.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+namespace {
+
+// A PCM WAV file of the given length: 16-bit mono at 22050 Hz, a plain tone.
+std::string makeWav(int samples) {
+    auto put32 = [](std::string& s, uint32_t v) {
+        for (int i = 0; i < 4; ++i) s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+    };
+    auto put16 = [](std::string& s, uint16_t v) {
+        s.push_back(static_cast<char>(v & 0xFF));
+        s.push_back(static_cast<char>(v >> 8));
+    };
+    std::string w = "RIFF";
+    put32(w, 36 + static_cast<uint32_t>(samples) * 2);
+    w += "WAVEfmt ";
+    put32(w, 16);
+    put16(w, 1);
+    put16(w, 1);
+    put32(w, 22050);
+    put32(w, 44100);
+    put16(w, 2);
+    put16(w, 16);
+    w += "data";
+    put32(w, static_cast<uint32_t>(samples) * 2);
+    for (int i = 0; i < samples; ++i) put16(w, static_cast<uint16_t>((i / 25) % 2 ? 8000 : -8000));
+    return w;
+}
+
+} // namespace
+
+TEST(Sound, PlaysAWavAndNothingForAMissingOrBrokenFile) {
+    struct Case {
+        const char* name;
+        bool create;
+        std::string bytes;
+        bool expectPlays;
+    };
+    const std::string wav = makeWav(11025);
+    const Case cases[] = {
+        {"a WAV file", true, wav, true},
+        {"no file", false, "", false},
+        {"an empty file", true, "", false},
+        {"not a WAV", true, "this is text, not sound", false},
+        {"header cut short", true, wav.substr(0, 30), false},
+    };
+    testing_support::TempDir dir;
+    for (const Case& c : cases) {
+        const auto path = dir / (std::string("s_") + std::to_string(&c - cases) + ".wav");
+        if (c.create) testing_support::writeFile(path, c.bytes);
+        EXPECT_EQ(platform::sound::playWav(path.string()), c.expectPlays) << c.name;
+    }
+}
+
+TEST(Sound, ANewSoundCutsOffTheOneStillPlaying) {
+    testing_support::TempDir dir;
+    const auto path = dir / "long.wav";
+    testing_support::writeFile(path, makeWav(22050 * 2)); // two seconds
+    ASSERT_TRUE(platform::sound::playWav(path.string()));
+    const uint32_t once = platform::sound::queuedBytes();
+    ASSERT_GT(once, 0u);
+    ASSERT_TRUE(platform::sound::playWav(path.string()));
+    const uint32_t twice = platform::sound::queuedBytes();
+    // Queued on top of the first, it would be nearly twice as much.
+    EXPECT_LE(twice, once + once / 4) << "expected at most one sound queued, got " << twice << " bytes";
+    EXPECT_GE(twice, once / 2);
+}
