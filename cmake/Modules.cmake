@@ -31,9 +31,13 @@ function(add_test_suite name)
   endif()
   add_executable(${name} ${srcs})
   target_link_libraries(${name} PRIVATE test_support GTest::gtest_main GTest::gmock ${T_LIBS})
+  set(env SDL_VIDEODRIVER=dummy SDL_RENDER_DRIVER=software SDL_AUDIODRIVER=dummy
+      TEST_SOURCE_DIR=${PROJECT_SOURCE_DIR} TEST_BINARY_DIR=${PROJECT_BINARY_DIR} ${T_ENV})
+  # Discovery passes each list entry of a test property on as a property of its own, so an
+  # ENVIRONMENT list would keep only its first entry: the tests start through `cmake -E env`.
+  set_property(TARGET ${name} PROPERTY CROSSCOMPILING_EMULATOR ${CMAKE_COMMAND} -E env ${env})
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 120
     PROPERTIES
-      TIMEOUT ${T_TIMEOUT}
-      ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_RENDER_DRIVER=software;SDL_AUDIODRIVER=dummy;TEST_SOURCE_DIR=${PROJECT_SOURCE_DIR};TEST_BINARY_DIR=${PROJECT_BINARY_DIR};${T_ENV}")
+      TIMEOUT ${T_TIMEOUT})
 endfunction()
