@@ -1,0 +1,168 @@
+// One frame of the game's logic (input, the nine movement routines and the ground objects of a
+// due row; no drawing) with every slot of the object table in use.
+#include "platform/keys.hpp"
+#include "runtime/core/rtmath.hpp"
+#include "shooter/frame_loop.hpp"
+#include "shooter/game_state.hpp"
+#include "shooter/ground_objects.hpp"
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+using namespace shooter;
+
+namespace {
+
+// The part of the state a frame changes, so that every iteration starts from the same full table.
+struct Moving {
+    ObjectTable obj;
+    std::array<int16_t, kShotCount> shotActive{};
+    int16_t bombTimer = 0;
+    std::array<int16_t, kFlashCount> flashTimer{};
+    std::array<int16_t, kGroundCount> wreckTimer{};
+    std::array<double, kEnemyCount> enemyDX{}, enemyDY{};
+    std::array<int16_t, kEnemyCount> enemyCount{};
+    std::array<double, kBulletCount> bulletVX{}, bulletVY{};
+    std::array<int16_t, kGroundCount> groundTimer{}, pathStep{}, pathDir{};
+    std::array<double, kGroundCount> pathCol{}, pathRow{};
+    int16_t fortressTimer = 0;
+    int16_t scrollCounter = 0;
+};
+
+Moving save(const GameState& g) {
+    return {g.obj,     g.shotActive, g.bombTimer, g.flashTimer,    g.wreckTimer,   g.enemyDX,
+            g.enemyDY, g.enemyCount, g.bulletVX,  g.bulletVY,      g.groundTimer,  g.pathStep,
+            g.pathDir, g.pathCol,    g.pathRow,   g.fortressTimer, g.scrollCounter};
+}
+
+void restore(GameState& g, const Moving& m) {
+    g.obj = m.obj;
+    g.shotActive = m.shotActive;
+    g.bombTimer = m.bombTimer;
+    g.flashTimer = m.flashTimer;
+    g.wreckTimer = m.wreckTimer;
+    g.enemyDX = m.enemyDX;
+    g.enemyDY = m.enemyDY;
+    g.enemyCount = m.enemyCount;
+    g.bulletVX = m.bulletVX;
+    g.bulletVY = m.bulletVY;
+    g.groundTimer = m.groundTimer;
+    g.pathStep = m.pathStep;
+    g.pathDir = m.pathDir;
+    g.pathCol = m.pathCol;
+    g.pathRow = m.pathRow;
+    g.fortressTimer = m.fortressTimer;
+    g.scrollCounter = m.scrollCounter;
+}
+
+std::unique_ptr<GameState> fullTable() {
+    auto state = std::make_unique<GameState>();
+    GameState& g = *state;
+    setDirections(g);
+    setInitialSpeed(g);
+    placeShip(g);
+    g.lastRow = 100;
+    // A path line along row 50 with a row due that holds a code in every column.
+    for (int col = 0; col < 32; ++col) g.mapCells[static_cast<size_t>(50 * kMapColumns + col)] = 0x1000;
+    for (int col = 0; col < 32; ++col) g.mapCells[static_cast<size_t>(60 * kMapColumns + col)] = 0x0203;
+    g.scrollCounter = 60 * 16;
+    auto& o = g.obj;
+    for (int s = 3; s <= 5; ++s) {
+        o.kind[s] = kKindFlash;
+        o.frame[s] = 1;
+        g.flashTimer[s - 3] = 15;
+    }
+    for (int i = 0; i < 3; ++i) {
+        g.shotActive[i] = 1;
+        o.kind[6 + i] = kKindShot;
+        o.frame[6 + i] = 1;
+        o.x[6 + i] = 100 + 40 * i;
+        o.y[6 + i] = 380;
+    }
+    for (int i = 0; i < kEnemyCount; ++i) {
+        const int s = 9 + i;
+        o.kind[s] = kKindEnemy;
+        o.frame[s] = i % 2 ? 1 : 2;
+        o.x[s] = 20 + 40 * i;
+        o.y[s] = 100;
+        g.enemyDX[i] = 0.5;
+        g.enemyDY[i] = 1.5;
+        g.enemyCount[i] = static_cast<int16_t>(i == 1 ? 0 : 60); // one of them fires
+    }
+    for (int i = 0; i < kBulletCount; ++i) {
+        o.kind[21 + i] = kKindBullet;
+        o.frame[21 + i] = 1;
+        o.x[21 + i] = 10 + 15 * i;
+        o.y[21 + i] = 200;
+        g.bulletVX[i] = 1;
+        g.bulletVY[i] = 2;
+    }
+    o.kind[kBombSlot] = kKindShot;
+    o.frame[kBombSlot] = 2;
+    o.x[kBombSlot] = 200;
+    o.y[kBombSlot] = 300;
+    o.kind[kMarkerSlot] = kKindShip;
+    o.frame[kMarkerSlot] = 3;
+    o.x[kMarkerSlot] = 200;
+    o.y[kMarkerSlot] = 150;
+    g.bombTimer = 134;
+    o.kind[kFortressSlot] = kKindFortress;
+    o.frame[kFortressSlot] = 1;
+    o.x[kFortressSlot] = 160;
+    o.y[kFortressSlot] = 80;
+    g.fortressTimer = 300;
+    const int16_t groundKinds[5] = {11, 12, 13, 14, 15};
+    for (int i = 0; i < kGroundCount; ++i) {
+        const int s = 61 + i;
+        o.kind[s] = groundKinds[i % 5];
+        o.frame[s] = 1;
+        o.x[s] = 16 * i;
+        o.y[s] = 200;
+        g.groundTimer[i] = static_cast<int16_t>(i % 5 == 4 ? 1 : 30);
+        g.pathCol[i] = i;
+        g.pathRow[i] = 50;
+        g.pathDir[i] = 3;
+        o.kind[81 + i] = i % 2 ? kKindExplosion : kKindWreck;
+        o.frame[81 + i] = 1;
+        o.x[81 + i] = 16 * i;
+        o.y[81 + i] = 250;
+        g.wreckTimer[i] = static_cast<int16_t>(i % 2 ? 20 : -10);
+    }
+    return state;
+}
+
+void BM_GameFrame(benchmark::State& bench) {
+    auto state = fullTable();
+    GameState& g = *state;
+    const Moving start = save(g);
+    platform::keys::setKeyDown(37, true);
+    platform::keys::setKeyDown(38, true);
+    FrameServices services;
+    services.renderFrame = [](GameState& s) { startRowObjects(s); };
+    rt::rtRandomize(7);
+    for (auto _ : bench) {
+        restore(g, start);
+        runFrame(g, services);
+        benchmark::DoNotOptimize(g.obj);
+    }
+    platform::keys::releaseAll();
+}
+
+// What the restoring alone costs, to subtract from the frame.
+void BM_GameFrameRestoreOnly(benchmark::State& bench) {
+    auto state = fullTable();
+    GameState& g = *state;
+    const Moving start = save(g);
+    for (auto _ : bench) {
+        restore(g, start);
+        benchmark::DoNotOptimize(g.obj);
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_GameFrame)->Repetitions(15)->ReportAggregatesOnly(true)->DisplayAggregatesOnly(true);
+BENCHMARK(BM_GameFrameRestoreOnly)->Repetitions(15)->ReportAggregatesOnly(true)->DisplayAggregatesOnly(true);
+
+BENCHMARK_MAIN();
