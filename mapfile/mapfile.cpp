@@ -43,6 +43,23 @@ template <> struct Layout<GameMap> {
 
 enum class FieldEnd { Comma, Cr, Data };
 
+// A field's cell: the low 16 bits of its number truncated to 32 bits. Plain decimal of up to nine
+// digits, what the editor writes, is read directly: there every step of the general reading is an
+// exact integer in a double, so the result is the same.
+MapCell fieldValue(const char* field) {
+    const char* p = field;
+    const bool negative = *p == '-';
+    if (negative) ++p;
+    int32_t v = 0;
+    int digits = 0;
+    while (*p >= '0' && *p <= '9' && digits < 9) {
+        v = v * 10 + (*p++ - '0');
+        ++digits;
+    }
+    if (*p == 0 && digits > 0) return static_cast<MapCell>(static_cast<uint16_t>(negative ? -v : v));
+    return rt::toInt16(rt::rtStrToNum(field));
+}
+
 template <class Map> ReadStatus readText(Map& map, std::string_view data) {
     using L = Layout<Map>;
     std::fill(map.cells.begin(), map.cells.end(), MapCell{0});
@@ -88,7 +105,7 @@ template <class Map> ReadStatus readText(Map& map, std::string_view data) {
             status = ReadStatus::CapacityBreach;
             break;
         }
-        map.at(column, row) = rt::toInt16(rt::rtStrToNum(field));
+        map.at(column, row) = fieldValue(field);
         ++column;
         if (end == FieldEnd::Cr) {
             column = 0;

@@ -1,8 +1,11 @@
 #include "mapfile/mapfile.hpp"
+#include "runtime/core/numconv.hpp"
+#include "runtime/core/rtmath.hpp"
 #include "tests/support/testing.hpp"
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -280,6 +283,35 @@ TEST(MapRoundTrip, OtherSpellingsAreWrittenBackAsDecimal) {
         readMapFile(map, path);
         ASSERT_TRUE(writeMapFile(map, {}, path).ok) << r.name;
         EXPECT_EQ(testing_support::readFile(path), r.out) << r.name;
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Whatever the spelling of a field, its cell is the low 16 bits of the number the text-to-number
+// conversion reads, truncated to 32 bits.
+TEST(MapRead, EveryFieldReadsAsTheConversionOfItsText) {
+    const std::string alphabet = "0123456789999--+. \t&HhOoAFx";
+    std::mt19937 random(1234);
+    std::string text;
+    std::vector<std::string> fields;
+    for (int i = 0; i < 32 * 200; ++i) {
+        std::string field;
+        const int length = static_cast<int>(random() % 12);
+        for (int j = 0; j < length; ++j) field += alphabet[random() % alphabet.size()];
+        if (i % 3 == 0) field = std::to_string(static_cast<int>(random() % 4000000000u) - 2000000000);
+        fields.push_back(field);
+        text += field;
+        text += (i % 32 == 31) ? "\r\n" : ",";
+    }
+    EditorMap map;
+    ASSERT_EQ(readMapText(map, text), ReadStatus::Complete);
+    ASSERT_EQ(map.lastRow, 199);
+    for (int i = 0; i < static_cast<int>(fields.size()); ++i) {
+        const MapCell expected = rt::toInt16(rt::rtStrToNum(fields[static_cast<size_t>(i)].c_str()));
+        ASSERT_EQ(map.at(i % 32, i / 32), expected) << "field \"" << fields[static_cast<size_t>(i)] << "\"";
     }
 }
 

@@ -80,7 +80,8 @@ TEST(Generator, SequenceFromSeedOne) {
 }
 
 TEST(Generator, SeedsAboveTwoToTheThirtyFirstStayPositive) {
-    // The seed 0xFFFFFFFF steps to 0x41C64E6C + 12344 = ...; bits 16..30 only, never negative.
+    // The seed goes through a double as an unsigned value: seeds with the top bit set must not turn
+    // into negative draws; the draw is bits 16..30 of the new seed.
     for (uint32_t seed : {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu}) {
         rtRandomize(seed);
         const int32_t v = rtRand15();
