@@ -79,6 +79,9 @@ struct Snapshot {
     pixels::Bitmap screen;
     std::vector<std::string> text;
     std::string mapFile;
+    std::string title; // UTF-8
+    int32_t clientWidth = 0, clientHeight = 0;
+    bool resizable = true;
 
     std::string area(int row) const {
         const std::string& r = text[static_cast<size_t>(row)];
@@ -107,6 +110,11 @@ Snapshot loadSnapshot(const fs::path& path) {
     }
     s.mapFile.resize(static_cast<size_t>(readInt(in)));
     in.read(s.mapFile.data(), static_cast<std::streamsize>(s.mapFile.size()));
+    s.title.resize(static_cast<size_t>(readInt(in)));
+    in.read(s.title.data(), static_cast<std::streamsize>(s.title.size()));
+    s.clientWidth = readInt(in);
+    s.clientHeight = readInt(in);
+    s.resizable = readInt(in) != 0;
     return s;
 }
 
@@ -374,6 +382,10 @@ TEST(MapeditSession, TheScreen) {
                 y = 416;
                 break;
             }
+    EXPECT_EQ(start.title, "スクロール背景作成ツール");
+    EXPECT_EQ(start.clientWidth, 800);
+    EXPECT_EQ(start.clientHeight, 480);
+    EXPECT_FALSE(start.resizable);
     for (int i = 0; i <= 9; ++i) EXPECT_EQ(start.area(i), std::to_string(i)) << "palette digit";
     EXPECT_EQ(start.area(21), sjis("Ent = 地上物の設定"));
     EXPECT_EQ(start.area(22), sjis("Tab = 地上物の移動道"));
@@ -425,7 +437,8 @@ TEST(MapeditSession, AFailedSaveKeepsTheOldFileAndTheEditsAndALaterSaveEnds) {
         EXPECT_EQ(failed.mapFile, old.csv()) << c.name << ": the old file is untouched";
         EXPECT_EQ(failed.area(24).substr(0, 18), sjis("データ書き込み失敗")) << c.name;
         EXPECT_TRUE(shows(failed.area(25), c.reason)) << c.name << ": the reason, within the window";
-        EXPECT_NE(out.log.find(c.reason), std::string::npos) << c.name << ": the whole reason on the debug output";
+        EXPECT_NE(out.log.find(c.reason), std::string::npos)
+            << c.name << ": the whole reason on the debug output";
         EXPECT_TRUE(shows(out.snaps.at("editing").area(24), "x= 2  y= 0    Asc= 39    ")) << c.name;
     }
 }

@@ -10,7 +10,8 @@
 //   chmod OCTAL    change the folder's permissions
 //   key VK         press and release a key and wait until the editor asks for the next one
 //   last VK        press and release the key that ends the program
-//   snap NAME      write snaps/NAME.snap: client pixels, text rows 0..29, the bytes of AREA1.csv
+//   snap NAME      write snaps/NAME.snap: client pixels, text rows 0..29, the bytes of AREA1.csv,
+//                  the window's title, client size and whether it can be resized
 #include "mapedit/program.hpp"
 #include "platform/window.hpp"
 #include "runtime/prompt/canvas.hpp"
@@ -87,6 +88,14 @@ void snapshot(const std::string& name) {
     const std::string bytes = map.str();
     writeInt(out, static_cast<int32_t>(bytes.size()));
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    // The window as the desktop sees it: title (UTF-8), client size, whether it can be resized.
+    const std::string title = platform::window::titleUtf8();
+    const platform::window::Geometry g = platform::window::geometry();
+    writeInt(out, static_cast<int32_t>(title.size()));
+    out.write(title.data(), static_cast<std::streamsize>(title.size()));
+    writeInt(out, g.clientWidth);
+    writeInt(out, g.clientHeight);
+    writeInt(out, g.resizable ? 1 : 0);
     out.close();
     if (!out) fail("cannot write " + name + ".snap");
     setrlimit(RLIMIT_FSIZE, &limit);
