@@ -301,7 +301,7 @@ TEST(MapRead, EveryFieldReadsAsTheConversionOfItsText) {
         std::string field;
         const int length = static_cast<int>(random() % 12);
         for (int j = 0; j < length; ++j) field += alphabet[random() % alphabet.size()];
-        if (i % 3 == 0) field = std::to_string(static_cast<int>(random() % 4000000000u) - 2000000000);
+        if (i % 3 == 0) field = std::to_string(static_cast<int64_t>(random() % 4000000000u) - 2000000000);
         fields.push_back(field);
         text += field;
         text += (i % 32 == 31) ? "\r\n" : ",";
