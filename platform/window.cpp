@@ -280,6 +280,9 @@ void start(Callbacks callbacks, PresentSource presentSource) {
     setenv("SDL_VIDEO_X11_WMCLASS", "PROMPT", 1);
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    // The window surface is plain shared memory: no GL context (and its driver threads) behind
+    // it, and the window is not created a second time to give it one.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     local.callbacks = std::move(callbacks);
     local.present = std::move(presentSource);
     std::thread thread(threadMain);
@@ -365,6 +368,20 @@ Geometry geometry() {
         g.resizable = (SDL_GetWindowFlags(local.window) & SDL_WINDOW_RESIZABLE) != 0;
     });
     return g;
+}
+
+pixels::Bitmap presentedPixels() {
+    pixels::Bitmap out;
+    runOnWindowThread([&] {
+        SDL_Surface* surface = SDL_GetWindowSurface(local.window);
+        if (!surface) return;
+        out = pixels::Bitmap(surface->w, surface->h);
+        if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
+        SDL_ConvertPixels(surface->w, surface->h, surface->format->format, surface->pixels, surface->pitch,
+                          SDL_PIXELFORMAT_XBGR8888, out.pixels.data(), surface->w * 4);
+        if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    });
+    return out;
 }
 
 int virtualKeyFromEvent(int32_t scancode, int32_t keycode, uint16_t modifiers) {

@@ -64,6 +64,8 @@ struct Geometry {
     bool resizable = false;
 };
 Geometry geometry();
+// The pixels the window shows now (its surface read back), in 0x00BBGGRR.
+pixels::Bitmap presentedPixels();
 
 // Maps a key event of the video library (scan code, key code, modifier state) to a virtual-key
 // code; 0 when the key has none.

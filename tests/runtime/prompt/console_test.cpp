@@ -274,4 +274,22 @@ TEST_F(PromptConsole, InputKeysCollectsKeysAsTheyArrive) {
     rt::rtStrFree(s);
 }
 
+// What the program draws on the window reaches the screen without a repaint, and a repaint shows
+// the back buffer and the text.
+TEST_F(PromptConsole, TheWindowShowsTheClientFramebuffer) {
+    print("shown");
+    {
+        prompt::CanvasLock lock;
+        for (int32_t x = 100; x < 200; ++x) lock.window()->at(x, 300) = kRed;
+    }
+    win::flush();
+    const pixels::Bitmap shown = win::presentedPixels();
+    const pixels::Bitmap expected = client();
+    ASSERT_EQ(shown.width, expected.width);
+    ASSERT_EQ(shown.height, expected.height);
+    EXPECT_EQ(shown.at(150, 300), kRed);
+    EXPECT_TRUE(shown.pixels == expected.pixels) << "window differs from the client framebuffer; shown: "
+                                                 << testing_support::dumpImage(shown, "presented");
+}
+
 } // namespace

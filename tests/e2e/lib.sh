@@ -1,0 +1,180 @@
+# Helpers for the end-to-end scripts: a private X server, the programs in it, keys and screenshots.
+# Source this file; it sets `set -euo pipefail` and cleans up on exit.
+#
+#   e2e_start_xvfb                 start Xvfb on a free display (exports DISPLAY)
+#   e2e_workdir                    a fresh folder for this script (echoes its path; removed at exit)
+#   e2e_launch PROGRAM [ARGS...]   start a program in the background (sets APP_PID)
+#   e2e_wait_window [CLASS] [SECS] wait for a mapped window of that class (default PROMPT); echoes its id
+#   e2e_wait_title ID TEXT [SECS]  wait until the window's title is TEXT
+#   e2e_key ID KEY...              send keys (xdotool names) to the window through XTest
+#   e2e_keycode ID CODE...         send X key codes (keypad keys) to the window
+#   e2e_screenshot OUT.png [ID]    screenshot of the window (or the whole screen) as PNG
+#   e2e_pixel ID X Y               colour of a window pixel as RRGGBB
+#   e2e_wait_exit PID [SECS]       wait for the program to end; its exit code goes to E2E_EXIT_CODE
+#   e2e_wait_output TEXT [SECS]    wait until the program's standard output holds a line TEXT
+#   e2e_fail MESSAGE               report and fail
+#   e2e_stop                       stop everything this script started (also done at exit)
+
+set -euo pipefail
+
+E2E_BIN=${TEST_BINARY_DIR:?TEST_BINARY_DIR is not set}
+E2E_XWD2PNG="$E2E_BIN/tests/e2e/xwd2png"
+E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/e2e.XXXXXX")
+E2E_PIDS=()
+XVFB_PID=""
+APP_PID=""
+
+e2e_fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+e2e_stop() {
+    local pid
+    for pid in "${E2E_PIDS[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    for pid in "${E2E_PIDS[@]}"; do
+        wait "$pid" 2>/dev/null || true
+    done
+    E2E_PIDS=()
+    if [ -n "$XVFB_PID" ]; then
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+        XVFB_PID=""
+    fi
+}
+
+e2e_cleanup() {
+    local rc=$?
+    e2e_stop
+    rm -rf "$E2E_TMP"
+    exit $rc
+}
+trap e2e_cleanup EXIT
+
+# Xvfb picks a free display itself and writes its number to the given descriptor when it is ready.
+e2e_start_xvfb() {
+    command -v Xvfb >/dev/null || e2e_fail "Xvfb is not installed"
+    local fdfile="$E2E_TMP/displayfd"
+    : >"$fdfile"
+    Xvfb -noreset -nolisten tcp -screen 0 1280x1024x24 -displayfd 9 9>"$fdfile" 2>"$E2E_TMP/xvfb.log" &
+    XVFB_PID=$!
+    local i
+    for i in $(seq 1 200); do
+        if [ -s "$fdfile" ] && grep -q '[0-9]' "$fdfile"; then
+            export DISPLAY=":$(tr -dc '0-9' <"$fdfile")"
+            unset WAYLAND_DISPLAY SDL_VIDEODRIVER
+            return 0
+        fi
+        kill -0 "$XVFB_PID" 2>/dev/null || { cat "$E2E_TMP/xvfb.log" >&2; e2e_fail "Xvfb did not start"; }
+        sleep 0.05
+    done
+    e2e_fail "Xvfb gave no display number"
+}
+
+e2e_workdir() {
+    local dir="$E2E_TMP/work"
+    mkdir -p "$dir"
+    echo "$dir"
+}
+
+# Output is appended, so a script may empty app.out to wait for a line it has seen before.
+e2e_launch() {
+    : >"$E2E_TMP/app.out"
+    : >"$E2E_TMP/app.err"
+    "$@" >>"$E2E_TMP/app.out" 2>>"$E2E_TMP/app.err" &
+    APP_PID=$!
+    E2E_PIDS+=("$APP_PID")
+}
+
+e2e_app_output() { cat "$E2E_TMP/app.out"; }
+e2e_app_errors() { cat "$E2E_TMP/app.err"; }
+
+e2e_wait_window() {
+    local class=${1:-PROMPT} secs=${2:-20} id="" i
+    for i in $(seq 1 $((secs * 10))); do
+        id=$(xdotool search --onlyvisible --class "^${class}\$" 2>/dev/null | head -n 1 || true)
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        if [ -n "$APP_PID" ] && ! kill -0 "$APP_PID" 2>/dev/null; then
+            e2e_app_errors >&2
+            e2e_fail "the program ended before its window appeared"
+        fi
+        sleep 0.1
+    done
+    e2e_fail "no window of class $class within ${secs}s"
+}
+
+e2e_wait_title() {
+    local id=$1 text=$2 secs=${3:-20} i
+    for i in $(seq 1 $((secs * 10))); do
+        [ "$(xdotool getwindowname "$id" 2>/dev/null || true)" = "$text" ] && return 0
+        sleep 0.1
+    done
+    e2e_fail "title of window $id is \"$(xdotool getwindowname "$id" 2>/dev/null || true)\", expected \"$text\""
+}
+
+# Without a window manager the window has the focus only when it is given it.
+e2e_key() {
+    local id=$1
+    shift
+    xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
+    xdotool key --delay 60 "$@"
+}
+
+e2e_keycode() {
+    local id=$1 code
+    shift
+    xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
+    for code in "$@"; do
+        xdotool key --delay 60 "$code"
+    done
+}
+
+e2e_screenshot() {
+    local out=$1 id=${2:-}
+    if [ -n "$id" ]; then
+        xwd -silent -id "$id" >"$E2E_TMP/shot.xwd"
+    else
+        xwd -silent -root >"$E2E_TMP/shot.xwd"
+    fi
+    "$E2E_XWD2PNG" "$E2E_TMP/shot.xwd" "$out"
+}
+
+e2e_pixel() {
+    local id=$1 x=$2 y=$3
+    xwd -silent -id "$id" >"$E2E_TMP/pixel.xwd"
+    "$E2E_XWD2PNG" --pixel "$x,$y" "$E2E_TMP/pixel.xwd"
+}
+
+# Not to be called in $(...): only this shell can collect its child's exit code.
+e2e_wait_exit() {
+    local pid=$1 secs=${2:-20} i p rest=()
+    for i in $(seq 1 $((secs * 10))); do
+        if ! kill -0 "$pid" 2>/dev/null; then
+            E2E_EXIT_CODE=0
+            wait "$pid" || E2E_EXIT_CODE=$?
+            for p in "${E2E_PIDS[@]}"; do
+                [ "$p" = "$pid" ] || rest+=("$p")
+            done
+            E2E_PIDS=("${rest[@]}")
+            return 0
+        fi
+        sleep 0.1
+    done
+    e2e_fail "process $pid did not end within ${secs}s"
+}
+
+e2e_wait_output() {
+    local text=$1 secs=${2:-20} i
+    for i in $(seq 1 $((secs * 10))); do
+        grep -qxF -- "$text" "$E2E_TMP/app.out" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    echo "output so far:" >&2
+    cat "$E2E_TMP/app.out" "$E2E_TMP/app.err" >&2 || true
+    e2e_fail "the program did not print \"$text\" within ${secs}s"
+}

@@ -1,0 +1,175 @@
+// Turns an X window dump (as `xwd` writes it) into a PNG, or reads single pixels out of it.
+//
+//   xwd2png [--crop X,Y,W,H] IN.xwd|- OUT.png   write the (cropped) image as PNG
+//   xwd2png --pixel X,Y IN.xwd|-                print the pixel as RRGGBB (hex)
+//   xwd2png --count RRGGBB [--crop X,Y,W,H] IN.xwd|-   print how many pixels have that colour
+//
+// Only true-colour dumps in Z format are read (what an X server of depth 24 gives).
+#include "platform/pixels.hpp"
+#include "platform/png_writer.hpp"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Header {
+    uint32_t headerSize, version, format, depth, width, height, xOffset, byteOrder, bitmapUnit, bitOrder,
+        bitmapPad, bitsPerPixel, bytesPerLine, visualClass, redMask, greenMask, blueMask, bitsPerRgb,
+        colormapEntries, colours;
+};
+
+uint32_t be32(const uint8_t* p) {
+    return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
+}
+
+int shiftOf(uint32_t mask) {
+    int s = 0;
+    while (mask && !(mask & 1)) {
+        mask >>= 1;
+        ++s;
+    }
+    return s;
+}
+
+// The mask's value scaled to 0..255.
+uint8_t channel(uint32_t pixel, uint32_t mask) {
+    if (!mask) return 0;
+    const uint32_t max = mask >> shiftOf(mask);
+    return static_cast<uint8_t>(((pixel & mask) >> shiftOf(mask)) * 255u / max);
+}
+
+std::optional<pixels::Bitmap> decode(const std::vector<uint8_t>& data, std::string& why) {
+    if (data.size() < 100) {
+        why = "too short for a window dump";
+        return std::nullopt;
+    }
+    uint32_t f[20];
+    for (int i = 0; i < 20; ++i) f[i] = be32(data.data() + 4 * i);
+    Header h;
+    std::memcpy(&h, f, sizeof h);
+    if (h.version != 7 || h.format != 2) {
+        why = "not a version 7 Z-format dump";
+        return std::nullopt;
+    }
+    if (h.bitsPerPixel != 32 && h.bitsPerPixel != 24) {
+        why = "only 24 and 32 bits per pixel are read, this has " + std::to_string(h.bitsPerPixel);
+        return std::nullopt;
+    }
+    if (h.width == 0 || h.height == 0 || h.width > 16384 || h.height > 16384) {
+        why = "implausible size";
+        return std::nullopt;
+    }
+    const uint64_t start = uint64_t{h.headerSize} + uint64_t{h.colours} * 12;
+    if (start + uint64_t{h.bytesPerLine} * h.height > data.size() ||
+        h.bytesPerLine < h.width * (h.bitsPerPixel / 8)) {
+        why = "image data is cut short";
+        return std::nullopt;
+    }
+    pixels::Bitmap out(static_cast<int32_t>(h.width), static_cast<int32_t>(h.height));
+    const int bytes = static_cast<int>(h.bitsPerPixel / 8);
+    for (uint32_t y = 0; y < h.height; ++y) {
+        const uint8_t* row = data.data() + start + uint64_t{y} * h.bytesPerLine;
+        for (uint32_t x = 0; x < h.width; ++x) {
+            const uint8_t* p = row + x * static_cast<uint32_t>(bytes);
+            uint32_t v = 0;
+            for (int b = 0; b < bytes; ++b) {
+                const int shift = h.byteOrder == 0 ? 8 * b : 8 * (bytes - 1 - b);
+                v |= uint32_t{p[b]} << shift;
+            }
+            out.at(static_cast<int32_t>(x), static_cast<int32_t>(y)) =
+                pixels::rgb(channel(v, h.redMask), channel(v, h.greenMask), channel(v, h.blueMask));
+        }
+    }
+    return out;
+}
+
+bool readAll(const std::string& path, std::vector<uint8_t>& data) {
+    if (path == "-") {
+        data.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+        return true;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: xwd2png [--crop X,Y,W,H] IN.xwd|- OUT.png\n       xwd2png --pixel X,Y IN.xwd|-\n"
+                 "       xwd2png --count RRGGBB [--crop X,Y,W,H] IN.xwd|-\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    int cx = 0, cy = 0, cw = 0, ch = 0, px = -1, py = -1;
+    unsigned countRgb = 0;
+    bool crop = false, pixel = false, count = false;
+    while (!args.empty() && args[0].rfind("--", 0) == 0) {
+        if (args.size() < 2) return usage();
+        if (args[0] == "--crop" && std::sscanf(args[1].c_str(), "%d,%d,%d,%d", &cx, &cy, &cw, &ch) == 4)
+            crop = true;
+        else if (args[0] == "--count" && std::sscanf(args[1].c_str(), "%x", &countRgb) == 1)
+            count = true;
+        else if (args[0] == "--pixel" && std::sscanf(args[1].c_str(), "%d,%d", &px, &py) == 2)
+            pixel = true;
+        else
+            return usage();
+        args.erase(args.begin(), args.begin() + 2);
+    }
+    if (args.size() != (pixel || count ? 1u : 2u)) return usage();
+    std::vector<uint8_t> data;
+    if (!readAll(args[0], data)) {
+        std::fprintf(stderr, "xwd2png: cannot read %s\n", args[0].c_str());
+        return 1;
+    }
+    std::string why;
+    std::optional<pixels::Bitmap> image = decode(data, why);
+    if (!image) {
+        std::fprintf(stderr, "xwd2png: %s: %s\n", args[0].c_str(), why.c_str());
+        return 1;
+    }
+    if (pixel) {
+        if (!image->contains(px, py)) {
+            std::fprintf(stderr, "xwd2png: %d,%d lies outside the %dx%d image\n", px, py, image->width,
+                         image->height);
+            return 1;
+        }
+        const pixels::Colour c = image->at(px, py);
+        std::printf("%02X%02X%02X\n", c & 0xFF, c >> 8 & 0xFF, c >> 16 & 0xFF);
+        return 0;
+    }
+    if (crop) {
+        pixels::Bitmap part(std::max(cw, 0), std::max(ch, 0));
+        for (int32_t y = 0; y < part.height; ++y)
+            for (int32_t x = 0; x < part.width; ++x)
+                if (image->contains(cx + x, cy + y)) part.at(x, y) = image->at(cx + x, cy + y);
+        image = std::move(part);
+    }
+    if (count) {
+        const pixels::Colour wanted =
+            pixels::rgb(static_cast<uint8_t>(countRgb >> 16), static_cast<uint8_t>(countRgb >> 8),
+                        static_cast<uint8_t>(countRgb));
+        long n = 0;
+        for (pixels::Colour c : image->pixels) n += c == wanted;
+        std::printf("%ld\n", n);
+        return 0;
+    }
+    if (!platform::writePng(args[1], *image)) {
+        std::fprintf(stderr, "xwd2png: cannot write %s\n", args[1].c_str());
+        return 1;
+    }
+    return 0;
+}
