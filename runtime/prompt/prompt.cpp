@@ -79,8 +79,9 @@ void promptConfigure(std::string_view titleCp932, const pixels::Bitmap& icon, in
     win::setTitle(titleCp932);
     win::setIcon(icon);
     win::setResizable(false);
-    win::setPosition(0, 0);
     win::setClientSize(clientWidth, clientHeight);
+    // Moved last, so that no size change can move it away again.
+    win::setPosition(0, 0);
 }
 
 void promptSetTitle(std::string_view titleCp932) {

@@ -8,8 +8,16 @@ id=$(e2e_wait_window PROMPT)
 e2e_wait_title "$id" "プロンプト表示テスト"
 e2e_wait_output ready
 
+# The window as the desktop sees it: class, client size, place, a frame of fixed size, the icon.
 geometry=$(xdotool getwindowgeometry "$id" | sed -n 's/.*Geometry: //p')
 [ "$geometry" = "640x490" ] || e2e_fail "client size is $geometry, expected 640x490"
+position=$(xdotool getwindowgeometry "$id" | sed -n 's/.*Position: \([0-9]*,[0-9]*\).*/\1/p')
+[ "$position" = "0,0" ] || e2e_fail "window is at $position, expected 0,0"
+props=$(xprop -id "$id" WM_CLASS WM_NORMAL_HINTS _NET_WM_ICON)
+grep -qF 'WM_CLASS(STRING) = "PROMPT", "PROMPT"' <<<"$props" || e2e_fail "window class is not PROMPT"
+grep -q 'minimum size: 640 by 490' <<<"$props" && grep -q 'maximum size: 640 by 490' <<<"$props" ||
+    e2e_fail "the frame can be resized"
+grep -q 'Icon (32 x 32)' <<<"$props" || e2e_fail "no 32 x 32 icon"
 
 mkdir -p "$E2E_BIN/test-output"
 shot="$E2E_BIN/test-output/prompt_demo.png"
