@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
 #include <thread>
 
@@ -272,6 +273,29 @@ TEST_F(PromptConsole, InputKeysCollectsKeysAsTheyArrive) {
     typist.join();
     EXPECT_EQ(std::string(s), std::string("X\r\x68"));
     rt::rtStrFree(s);
+}
+
+// Printing while the window thread repaints over and over: both scroll the same grid under one
+// lock, so the text ends exactly as if nothing had interfered.
+TEST_F(PromptConsole, PrintingWhileTheWindowRepaintsKeepsTheTextWhole) {
+    std::atomic<bool> stop{false};
+    std::thread painter([&] {
+        while (!stop.load()) {
+            win::requestPaint();
+            std::this_thread::yield();
+        }
+    });
+    for (int i = 0; i < 120; ++i)
+        prompt::rtPrint(rt::rtStrFromCString(("line " + std::to_string(i) + "\r\n").c_str()));
+    stop.store(true);
+    painter.join();
+    win::flush();
+    // 490 pixels hold 30 whole rows: the cursor stays on row 29 and the rows above hold the last lines.
+    EXPECT_EQ(cursor().row, 29);
+    for (int32_t r = 0; r < 29; ++r) EXPECT_EQ(row(r), "line " + std::to_string(120 - 29 + r)) << "row " << r;
+    pixels::Bitmap expected = graphics();
+    for (int32_t r = 0; r < 29; ++r) drawAt(expected, 0, r, ("line " + std::to_string(120 - 29 + r)).c_str());
+    expectClient(expected, "print_while_painting");
 }
 
 // What the program draws on the window reaches the screen without a repaint, and a repaint shows
