@@ -180,6 +180,8 @@ TEST(WindowStart, WithoutADisplayTheReasonIsGiven) {
             unsetenv("SDL_VIDEODRIVER");
             unsetenv("DISPLAY");
             unsetenv("WAYLAND_DISPLAY");
+            // A desktop's compositor is also found under its default name in the runtime folder.
+            setenv("XDG_RUNTIME_DIR", "/nonexistent", 1);
             win::start({}, {});
             while (win::state() == win::State::Starting) platform::sleepMs(1);
             std::fprintf(stderr, "%s\n", win::failureReason().c_str());

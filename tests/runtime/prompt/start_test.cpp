@@ -18,6 +18,8 @@ TEST(PromptStart, WithoutADisplayItSaysSoAndExitsWithAnError) {
             unsetenv("SDL_VIDEODRIVER");
             unsetenv("DISPLAY");
             unsetenv("WAYLAND_DISPLAY");
+            // A desktop's compositor is also found under its default name in the runtime folder.
+            setenv("XDG_RUNTIME_DIR", "/nonexistent", 1);
             prompt::promptStart();
             std::exit(5); // must not be reached
         },
