@@ -215,6 +215,20 @@ bool writeAll(int fd, std::string_view text, int& err) {
     return true;
 }
 
+// The file a map name stands for: a symbolic link is followed, so that saving replaces the file
+// it points at and leaves the link in place.
+std::string resolveMapLink(const std::string& path) {
+    std::string target = platform::nativePath(path);
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* resolved = ::realpath(target.c_str(), nullptr)) {
+            target = resolved;
+            std::free(resolved);
+        }
+    }
+    return target;
+}
+
 } // namespace
 
 ReadStatus readMapText(EditorMap& map, std::string_view data) {
@@ -254,14 +268,8 @@ WriteResult writeMapFile(const EditorMap& map, const std::function<void(int16_t 
     const FileOps& ops = fileOps();
 
     // A link to the map is kept: the new file replaces the file it points at.
-    std::string target = platform::nativePath(path);
+    const std::string target = resolveMapLink(path);
     struct stat st {};
-    if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* resolved = ::realpath(target.c_str(), nullptr)) {
-            target = resolved;
-            std::free(resolved);
-        }
-    }
     const bool hadOld = ::stat(target.c_str(), &st) == 0;
     const SplitPath where = splitPath(target);
 
@@ -333,14 +341,7 @@ bool isSaveTemporaryName(std::string_view fileName, std::string_view mapFileName
 }
 
 int removeStaleSaveFiles(const std::string& path) {
-    std::string target = platform::nativePath(path);
-    struct stat st {};
-    if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* resolved = ::realpath(target.c_str(), nullptr)) {
-            target = resolved;
-            std::free(resolved);
-        }
-    }
+    const std::string target = resolveMapLink(path);
     const SplitPath where = splitPath(target);
     DIR* dir = ::opendir(where.dir.c_str());
     if (!dir) return 0;
@@ -348,6 +349,7 @@ int removeStaleSaveFiles(const std::string& path) {
     while (const dirent* entry = ::readdir(dir)) {
         if (!isSaveTemporaryName(entry->d_name, where.base)) continue;
         const std::string name = joinPath(where.dir, entry->d_name);
+        struct stat st {};
         if (::lstat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(name.c_str()) == 0) ++removed;
     }
     ::closedir(dir);

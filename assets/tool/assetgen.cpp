@@ -4,6 +4,7 @@
 // and AREA1.csv. The sheet shows every tile and sprite; the map picture shows the whole stage.
 #include "assets/icons.hpp"
 #include "assets/tool/art.hpp"
+#include "assets/tool/bytes.hpp"
 #include "assets/tool/sound.hpp"
 #include "assets/tool/stage.hpp"
 #include "platform/png_writer.hpp"
@@ -80,13 +81,8 @@ std::string bmpFile(const pixels::Bitmap& bitmap) {
     const uint32_t stride = (static_cast<uint32_t>(bitmap.width) * 3 + 3) & ~3u;
     const uint32_t imageBytes = stride * static_cast<uint32_t>(bitmap.height);
     std::string out;
-    auto u32 = [&out](uint32_t v) {
-        for (int i = 0; i < 4; ++i) out += static_cast<char>(v >> (8 * i) & 0xFF);
-    };
-    auto u16 = [&out](uint16_t v) {
-        out += static_cast<char>(v & 0xFF);
-        out += static_cast<char>(v >> 8);
-    };
+    auto u32 = [&out](uint32_t v) { appendU32(out, v); };
+    auto u16 = [&out](uint16_t v) { appendU16(out, v); };
     out += "BM";
     u32(54 + imageBytes);
     u32(0);

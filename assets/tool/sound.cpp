@@ -1,4 +1,5 @@
 #include "assets/tool/sound.hpp"
+#include "assets/tool/bytes.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -80,13 +81,8 @@ std::vector<int16_t> synthesise(const SoundRecipe& r) {
 
 std::string wavFile(const std::vector<int16_t>& samples, int rate) {
     std::string out;
-    auto u32 = [&out](uint32_t v) {
-        for (int i = 0; i < 4; ++i) out += static_cast<char>(v >> (8 * i) & 0xFF);
-    };
-    auto u16 = [&out](uint16_t v) {
-        out += static_cast<char>(v & 0xFF);
-        out += static_cast<char>(v >> 8);
-    };
+    auto u32 = [&out](uint32_t v) { appendU32(out, v); };
+    auto u16 = [&out](uint16_t v) { appendU16(out, v); };
     const uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);
     out += "RIFF";
     u32(36 + dataBytes);
