@@ -4,7 +4,7 @@
 # make build - the Release build only
 
 PACKAGES := build-essential cmake ninja-build pkg-config \
-	libsdl2-dev libfreetype-dev libfontconfig-dev libturbojpeg0-dev libgif-dev zlib1g-dev libx11-dev \
+	libsdl2-dev libfreetype-dev libfontconfig-dev libturbojpeg0-dev libgif-dev zlib1g-dev libx11-dev libxtst-dev \
 	fonts-ipafont-gothic libgtest-dev libgmock-dev libbenchmark-dev \
 	clang libclang-rt-14-dev xvfb xauth xdotool x11-apps x11-utils
 

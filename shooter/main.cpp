@@ -1,5 +1,5 @@
-// shooter: the vertical-scrolling shooting game. Reads AREA1.csv from the current folder and runs
-// until its window is closed.
+// shooter: the vertical-scrolling shooting game. Reads AREA1.csv and its pictures from the current
+// folder and runs until its window is closed.
 #include "assets/icons.hpp"
 #include "platform/system.hpp"
 #include "runtime/core/process.hpp"
@@ -8,9 +8,11 @@
 #include "runtime/prompt/prompt.hpp"
 #include "shooter/frame_loop.hpp"
 #include "shooter/game_state.hpp"
-#include "shooter/ground_objects.hpp"
 #include "shooter/loading.hpp"
+#include "shooter/pictures.hpp"
+#include "shooter/renderer.hpp"
 #include "shooter/startup.hpp"
+#include "shooter/timing.hpp"
 
 #include <memory>
 
@@ -35,33 +37,33 @@ int main() {
     const auto state = std::make_unique<GameState>();
     GameState& g = *state;
     g.playSound = playSoundFile;
-    // Picture objects are constructed here once the renderer brings them.
+    const auto pictures = std::make_unique<GamePictures>();
+    GamePictures& p = *pictures;
 
     rt::rtRandomize(platform::tickCount());
     setDirections(g);
     loadMap(g);
 
-    // Seam for the pictures: the title "データ読取中 しばらくお待ち下さい" and the loading of
-    // every sprite, mask and tile join here, then the window is cleared and the screen and
-    // background pictures are captured from it.
+    setTitle(rt::rtStrLiteral("データ読取中 しばらくお待ち下さい"));
+    loadPictures(p);
     prompt::rtCls(3);
+    captureScreens(p);
+    p.screenPicture.putAt(0, 0, picture::kSrcCopy);
 
     setInitialSpeed(g);
-    // Seam for the speed measurement: the title "CPU速度測定中 しばらくお待ち下さい" and the
-    // calibration that sets speedFactor, framesPerRow and frameWait join here. Until then the game
-    // runs with speedFactor 1, 16 frames per map row and no wait (frameWait 0).
+    setTitle(rt::rtStrLiteral("CPU速度測定中 しばらくお待ち下さい"));
+    const auto draw = [&p](GameState& s) { renderFrame(s, p); };
+    measureSpeed(g, {draw, platform::tickCount});
     roundFrameWait(g);
     setTitle(gameTitle(g));
     prompt::rtCls(3);
 
-    // Seam for the pictures: the background of tile 6 is laid and shown here.
+    layBackground(p);
     placeShip(g);
-    // Seam for the pictures: the screen and background pictures are captured again here.
+    captureScreens(p);
 
     FrameServices services;
-    // renderFrame joins here: it draws the frame and, for a row that comes in, starts its ground
-    // objects. Until it does, only the starting of ground objects runs.
-    services.renderFrame = [](GameState& s) { startRowObjects(s); };
+    services.renderFrame = draw;
     services.sleep = platform::sleepMs;
     frameLoop(g, services);
 }

@@ -21,4 +21,17 @@ rt::RtString gameTitle(const GameState& g) {
     return rt::rtStrConcat(s, rt::rtStrLiteral(")"));
 }
 
+void captureScreens(GamePictures& p) {
+    p.screenPicture.captureWindow(0, 0, kPlayfieldWidth, kPlayfieldHeight);
+    p.backgroundPicture.captureWindow(0, 0, kPlayfieldWidth, kPlayfieldHeight);
+}
+
+void layBackground(GamePictures& p) {
+    picture::Picture& tile = p.tilePicture[6];
+    for (int row = 0; row <= 27; ++row)
+        for (int col = 0; col <= 31; ++col)
+            tile.putOnto(p.screenPicture, col * kTileSize, row * kTileSize, -1, -1, 0);
+    p.screenPicture.putAt(0, 0, picture::kSrcCopy);
+}
+
 } // namespace shooter

@@ -240,6 +240,12 @@ int32_t Picture::isPixelInfoReady() const {
     return ready_;
 }
 
+int32_t Picture::waitPixelInfo() const {
+    std::unique_lock guard(lock_);
+    wake_.wait(guard, [&] { return scanFinished_; });
+    return ready_;
+}
+
 pixels::Colour Picture::pixelAt(int32_t x, int32_t y) const {
     {
         std::lock_guard guard(lock_);

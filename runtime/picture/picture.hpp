@@ -61,6 +61,10 @@ class Picture : public Surface {
     void stopPixelInfo();
     // 1 when the table is complete for the current bitmap.
     int32_t isPixelInfoReady() const;
+    // Waits until a running scan has ended (woken by its completion, not by polling), then answers
+    // isPixelInfoReady(). Returns at once when no scan runs, so it never waits for a table that
+    // will not come (scanning off, or the scan stopped).
+    int32_t waitPixelInfo() const;
     // The table's colour at (x, y); 0 when not ready or outside the bitmap.
     pixels::Colour pixelAt(int32_t x, int32_t y) const;
     // Milliseconds to pause after each scanned row (negative: no scans). 1 when set, 0 while a scan
@@ -83,7 +87,7 @@ class Picture : public Surface {
     // lock_ guards ready_ and scanFinished_; the scan thread sleeps on wake_ so that a stop request
     // ends its pause at once.
     mutable std::mutex lock_;
-    std::condition_variable wake_;
+    mutable std::condition_variable wake_;
     int32_t ready_ = 0;
     bool scanFinished_ = true;
     std::atomic<bool> stopRequested_{false};

@@ -3,6 +3,9 @@
 //   xwd2png [--crop X,Y,W,H] IN.xwd|- OUT.png   write the (cropped) image as PNG
 //   xwd2png --pixel X,Y IN.xwd|-                print the pixel as RRGGBB (hex)
 //   xwd2png --count RRGGBB [--crop X,Y,W,H] IN.xwd|-   print how many pixels have that colour
+//   xwd2png --find RRGGBB [--crop X,Y,W,H] IN.xwd|-    print "X Y W H", the box of that colour
+//                                                      (nothing when no pixel has it)
+//   xwd2png --column X [--crop X,Y,W,H] IN.xwd|-       print the colour (RRGGBB) of every row at X
 //
 // Only true-colour dumps in Z format are read (what an X server of depth 24 gives).
 #include "platform/pixels.hpp"
@@ -106,7 +109,8 @@ bool readAll(const std::string& path, std::vector<uint8_t>& data) {
 int usage() {
     std::fprintf(stderr,
                  "usage: xwd2png [--crop X,Y,W,H] IN.xwd|- OUT.png\n       xwd2png --pixel X,Y IN.xwd|-\n"
-                 "       xwd2png --count RRGGBB [--crop X,Y,W,H] IN.xwd|-\n");
+                 "       xwd2png --count|--find RRGGBB [--crop X,Y,W,H] IN.xwd|-\n"
+                 "       xwd2png --column X [--crop X,Y,W,H] IN.xwd|-\n");
     return 2;
 }
 
@@ -116,20 +120,25 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     int cx = 0, cy = 0, cw = 0, ch = 0, px = -1, py = -1;
     unsigned countRgb = 0;
-    bool crop = false, pixel = false, count = false;
+    int columnX = -1;
+    bool crop = false, pixel = false, count = false, find = false, column = false;
     while (!args.empty() && args[0].rfind("--", 0) == 0) {
         if (args.size() < 2) return usage();
         if (args[0] == "--crop" && std::sscanf(args[1].c_str(), "%d,%d,%d,%d", &cx, &cy, &cw, &ch) == 4)
             crop = true;
         else if (args[0] == "--count" && std::sscanf(args[1].c_str(), "%x", &countRgb) == 1)
             count = true;
+        else if (args[0] == "--find" && std::sscanf(args[1].c_str(), "%x", &countRgb) == 1)
+            find = true;
+        else if (args[0] == "--column" && std::sscanf(args[1].c_str(), "%d", &columnX) == 1)
+            column = true;
         else if (args[0] == "--pixel" && std::sscanf(args[1].c_str(), "%d,%d", &px, &py) == 2)
             pixel = true;
         else
             return usage();
         args.erase(args.begin(), args.begin() + 2);
     }
-    if (args.size() != (pixel || count ? 1u : 2u)) return usage();
+    if (args.size() != (pixel || count || find || column ? 1u : 2u)) return usage();
     std::vector<uint8_t> data;
     if (!readAll(args[0], data)) {
         std::fprintf(stderr, "xwd2png: cannot read %s\n", args[0].c_str());
@@ -158,13 +167,30 @@ int main(int argc, char** argv) {
                 if (image->contains(cx + x, cy + y)) part.at(x, y) = image->at(cx + x, cy + y);
         image = std::move(part);
     }
+    const pixels::Colour wanted =
+        pixels::rgb(static_cast<uint8_t>(countRgb >> 16), static_cast<uint8_t>(countRgb >> 8),
+                    static_cast<uint8_t>(countRgb));
     if (count) {
-        const pixels::Colour wanted =
-            pixels::rgb(static_cast<uint8_t>(countRgb >> 16), static_cast<uint8_t>(countRgb >> 8),
-                        static_cast<uint8_t>(countRgb));
         long n = 0;
         for (pixels::Colour c : image->pixels) n += c == wanted;
         std::printf("%ld\n", n);
+        return 0;
+    }
+    if (find) {
+        int32_t x0 = image->width, y0 = image->height, x1 = -1, y1 = -1;
+        for (int32_t y = 0; y < image->height; ++y)
+            for (int32_t x = 0; x < image->width; ++x)
+                if (image->at(x, y) == wanted) {
+                    x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+                }
+        if (x1 >= 0) std::printf("%d %d %d %d\n", x0, y0, x1 - x0 + 1, y1 - y0 + 1);
+        return 0;
+    }
+    if (column) {
+        for (int32_t y = 0; y < image->height; ++y) {
+            const pixels::Colour c = image->contains(columnX, y) ? image->at(columnX, y) : 0;
+            std::printf("%02X%02X%02X\n", c & 0xFF, c >> 8 & 0xFF, c >> 16 & 0xFF);
+        }
         return 0;
     }
     if (!platform::writePng(args[1], *image)) {
