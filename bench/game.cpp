@@ -1,13 +1,22 @@
-// One frame of the game's logic (input, the nine movement routines and the ground objects of a
-// due row; no drawing) with every slot of the object table in use.
+// One whole frame of the game (input, the nine movement routines and renderFrame with the default
+// pictures: sprites with masks, present, scroll, a due row) with every slot of the object table in
+// use, against the memcpy of one 512 x 474 picture; and the start-up's picture loading and speed
+// measurement.
 #include "platform/keys.hpp"
 #include "runtime/core/rtmath.hpp"
+#include "runtime/prompt/canvas.hpp"
 #include "shooter/frame_loop.hpp"
 #include "shooter/game_state.hpp"
 #include "shooter/ground_objects.hpp"
+#include "shooter/loading.hpp"
+#include "shooter/renderer.hpp"
+#include "shooter/startup.hpp"
+#include "shooter/timing.hpp"
 
 #include <benchmark/benchmark.h>
 
+#include <cstring>
+#include <filesystem>
 #include <memory>
 
 using namespace shooter;
@@ -132,14 +141,38 @@ std::unique_ptr<GameState> fullTable() {
     return state;
 }
 
+// The default pictures loaded the game's way, over a window canvas of a desktop's size.
+std::unique_ptr<GamePictures> loadedPictures() {
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(GAME_DATA_DIR);
+    if (!prompt::canvasExists()) prompt::createCanvas(1280, 1024, 640, 490);
+    auto pictures = std::make_unique<GamePictures>();
+    loadPictures(*pictures);
+    captureScreens(*pictures);
+    layBackground(*pictures);
+    captureScreens(*pictures);
+    std::filesystem::current_path(previous);
+    return pictures;
+}
+
+void BM_Memcpy512x474(benchmark::State& bench) {
+    std::vector<uint32_t> src(512 * 474, 0x123456), dst(512 * 474);
+    for (auto _ : bench) {
+        std::memcpy(dst.data(), src.data(), src.size() * sizeof(uint32_t));
+        benchmark::DoNotOptimize(dst.data());
+        benchmark::ClobberMemory();
+    }
+}
+
 void BM_GameFrame(benchmark::State& bench) {
     auto state = fullTable();
     GameState& g = *state;
     const Moving start = save(g);
     platform::keys::setKeyDown(37, true);
     platform::keys::setKeyDown(38, true);
+    auto pictures = loadedPictures();
     FrameServices services;
-    services.renderFrame = [](GameState& s) { startRowObjects(s); };
+    services.renderFrame = [&pictures](GameState& s) { renderFrame(s, *pictures); };
     rt::rtRandomize(7);
     for (auto _ : bench) {
         restore(g, start);
@@ -160,9 +193,25 @@ void BM_GameFrameRestoreOnly(benchmark::State& bench) {
     }
 }
 
+// Start-up from the map to the final title without the window: every picture loaded and masked,
+// then the 230 frames of the speed measurement.
+void BM_LoadAndMeasure(benchmark::State& bench) {
+    for (auto _ : bench) {
+        auto state = std::make_unique<GameState>();
+        GameState& g = *state;
+        setDirections(g);
+        auto pictures = loadedPictures();
+        setInitialSpeed(g);
+        measureSpeed(g, {[&pictures](GameState& s) { renderFrame(s, *pictures); }, [] { return 0u; }});
+        benchmark::DoNotOptimize(g.frameWait);
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_Memcpy512x474)->Repetitions(15)->ReportAggregatesOnly(true)->DisplayAggregatesOnly(true);
 BENCHMARK(BM_GameFrame)->Repetitions(15)->ReportAggregatesOnly(true)->DisplayAggregatesOnly(true);
 BENCHMARK(BM_GameFrameRestoreOnly)->Repetitions(15)->ReportAggregatesOnly(true)->DisplayAggregatesOnly(true);
+BENCHMARK(BM_LoadAndMeasure)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 BENCHMARK_MAIN();

@@ -51,6 +51,11 @@ void rowOp(Op op, Colour* __restrict d, const Colour* __restrict s, size_t n) {
     }
 }
 
+PIXELS_VECTOR_CLONES
+void maskedRow(Colour* __restrict d, const Colour* __restrict m, const Colour* __restrict s, size_t n) {
+    for (size_t k = 0; k < n; ++k) d[k] = (d[k] & m[k]) | s[k];
+}
+
 // The clipped range of i in [0, n) for which both a + i lies in [0, aLimit) and b + i in [0, bLimit).
 struct Span {
     int64_t first;
@@ -172,6 +177,22 @@ bool blit(Bitmap& dst, int32_t x, int32_t y, int32_t w, int32_t h, const Bitmap&
     if (!op) return false;
     if (w <= 0 || h <= 0 || dst.empty() || src.empty()) return true;
     return blitSame(dst, x, y, w, h, src, sx, sy, *op);
+}
+
+bool maskedBlit(Bitmap& dst, int32_t x, int32_t y, const Bitmap& mask, const Bitmap& sprite) {
+    if (mask.width != sprite.width || mask.height != sprite.height || &dst == &mask || &dst == &sprite)
+        return false;
+    if (dst.empty() || mask.empty()) return true;
+    const Span cols = clipSpan(mask.width, x, dst.width, 0, mask.width);
+    const Span rows = clipSpan(mask.height, y, dst.height, 0, mask.height);
+    if (cols.empty() || rows.empty()) return true;
+    const size_t n = static_cast<size_t>(cols.last - cols.first);
+    for (int64_t j = rows.first; j < rows.last; ++j) {
+        const auto row = static_cast<int32_t>(j);
+        maskedRow(dst.row(static_cast<int32_t>(y + j)) + (x + cols.first), mask.row(row) + cols.first,
+                  sprite.row(row) + cols.first, n);
+    }
+    return true;
 }
 
 namespace {

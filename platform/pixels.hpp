@@ -55,6 +55,11 @@ bool stretchBlit(Bitmap& dst, int32_t x, int32_t y, int32_t w, int32_t h, const 
 bool blit(Bitmap& dst, int32_t x, int32_t y, int32_t w, int32_t h, const Bitmap& src, int32_t sx, int32_t sy,
           uint32_t rop);
 
+// A sprite over its mask in one pass: destination = (destination AND mask) OR sprite, the same
+// pixels as blit(mask, SRCAND) followed by blit(sprite, SRCPAINT) at (x, y). mask and sprite must
+// have one size and neither may be dst; otherwise nothing is drawn and the answer is false.
+bool maskedBlit(Bitmap& dst, int32_t x, int32_t y, const Bitmap& mask, const Bitmap& sprite);
+
 // Fills the rectangle with one colour (the black pattern fill passes 0).
 void fillRect(Bitmap& dst, int32_t x, int32_t y, int32_t w, int32_t h, Colour colour);
 

@@ -11,8 +11,15 @@ void drawSlot(const GameState& g, GamePictures& p, int slot) {
     if (f < 1 || f > kSpriteFrames || k < 1 || k > kSpriteKinds) return;
     const int32_t px = rt::toInt32(g.obj.x[static_cast<size_t>(slot)]);
     const int32_t py = rt::toInt32(g.obj.y[static_cast<size_t>(slot)]);
-    p.mask(k, f).putOnto(p.screenPicture, px, py, -1, -1, picture::kSrcAnd);
-    p.sprite(k, f).putOnto(p.screenPicture, px, py, -1, -1, picture::kSrcPaint);
+    picture::Surface& mask = p.mask(k, f);
+    picture::Picture& sprite = p.sprite(k, f);
+    // The pair in one pass where mask and sprite match: the same pixels as the two blits below.
+    pixels::Bitmap* target = p.screenPicture.bitmap();
+    if (target && mask.bitmap() && sprite.bitmap() &&
+        pixels::maskedBlit(*target, px, py, *mask.bitmap(), *sprite.bitmap()))
+        return;
+    mask.putOnto(p.screenPicture, px, py, -1, -1, picture::kSrcAnd);
+    sprite.putOnto(p.screenPicture, px, py, -1, -1, picture::kSrcPaint);
 }
 
 void renderFrame(GameState& g, GamePictures& p) {

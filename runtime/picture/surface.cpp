@@ -24,10 +24,15 @@ int32_t Surface::put(int32_t x, int32_t y, int32_t w, int32_t h, uint32_t rop, p
     if (target) return draw(*target);
     if (!binding_.window) return 0; // never bound: there is no window to draw on
     prompt::CanvasLock canvas;
+    const bool mirror = binding_.bound == 1 && binding_.backBuffer;
+    if (mirror && rop == kSrcCopy) {
+        // An opaque copy: the back buffer takes its pixels from the window when it next matters.
+        if (pixels::Bitmap* window = canvas.windowMirroredLater(x, y, size.w, size.h)) return draw(*window);
+    }
     pixels::Bitmap* window = canvas.window();
     if (!window) return 0;
     const int32_t result = draw(*window);
-    if (binding_.bound == 1 && binding_.backBuffer) {
+    if (mirror) {
         if (pixels::Bitmap* back = canvas.backBuffer()) draw(*back);
     }
     return result;

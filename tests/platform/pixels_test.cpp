@@ -76,6 +76,28 @@ TEST(PixelBlit, ClipsAtEveryEdge) {
     }
 }
 
+// The one-pass sprite pair gives exactly the pixels of the mask with AND and then the sprite with
+// OR, wherever it lands (inside, over each edge, outside); a pair of two sizes draws nothing.
+TEST(PixelBlit, MaskedSpriteEqualsAndThenPaint) {
+    pixels::Bitmap mask(5, 4), sprite(5, 4), ground(9, 7);
+    uint32_t seed = 12345;
+    const auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 8 & 0xFFFFFF; };
+    for (auto* b : {&mask, &sprite, &ground})
+        for (pixels::Colour& c : b->pixels) c = next();
+    const int32_t places[][2] = {{2, 1}, {-3, 0}, {6, 5}, {0, -2}, {-5, 0}, {9, 0}, {INT32_MIN, 3}};
+    for (const auto& at : places) {
+        pixels::Bitmap expected = ground, actual = ground;
+        pixels::blit(expected, at[0], at[1], 5, 4, mask, 0, 0, pixels::kSrcAnd);
+        pixels::blit(expected, at[0], at[1], 5, 4, sprite, 0, 0, pixels::kSrcPaint);
+        ASSERT_TRUE(pixels::maskedBlit(actual, at[0], at[1], mask, sprite));
+        EXPECT_TRUE(
+            sameImage(actual, expected, "masked_" + std::to_string(at[0]) + "_" + std::to_string(at[1])));
+    }
+    pixels::Bitmap untouched = ground;
+    EXPECT_FALSE(pixels::maskedBlit(untouched, 0, 0, mask, pixels::Bitmap(5, 3)));
+    EXPECT_EQ(untouched.pixels, ground.pixels);
+}
+
 // Destination pixel i takes source pixel i * sw / w (integer division), also where the left or
 // top part of the stretched rectangle lies outside the target.
 TEST(PixelBlit, NearestNeighbourStretchTakesSourceIndexTimesRatio) {

@@ -1,7 +1,12 @@
 #include "runtime/picture/surface.hpp"
+#include "runtime/prompt/prompt.hpp"
 #include "tests/runtime/picture/canvas_fixture.hpp"
 
 #include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -190,6 +195,55 @@ TEST_F(SurfaceTest, SetPixelOnABoundSurfaceIsMirroredIntoTheBackBuffer) {
     loose.setPixel(1, 1, 0x0000FF, nullptr);
     EXPECT_TRUE(sameImage(crop(windowPixels(), 0, 0, 2, 2), art({"R.", ".."}), "set_pixel_window"));
     EXPECT_TRUE(sameImage(crop(backPixels(), 0, 0, 3, 2), art({"R..", "..W"}), "set_pixel_window_back"));
+}
+
+// An opaque copy onto the window reaches the back buffer later; whatever comes next (another copy
+// elsewhere or over it, an AND or OR on the window, a single pixel, a repaint) must find the back
+// buffer as if it had been drawn at once. The window is 24 x 20 and the back buffer 40 x 30.
+TEST_F(SurfaceTest, OpaqueCopiesReachTheBackBufferWhateverFollows) {
+    struct Step {
+        const char* picture;
+        int32_t x, y;
+        uint32_t rop;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Step> steps;
+        bool repaint;
+        int32_t cx, cy;
+        std::vector<std::string> back; // the back buffer from (cx, cy)
+    };
+    const std::map<std::string, pixels::Bitmap> pictures = {
+        {"RG", art({"RG", "RG"})}, {"BB", art({"BB", "BB"})}, {"W", art({"W"})}, {"wide", art({"RGBYMC"})}};
+    const Case cases[] = {
+        {"two places", {{"RG", 1, 1, 0}, {"BB", 4, 0, 0}}, false, 0, 0, {"....BB", ".RG.BB", ".RG..."}},
+        {"covered", {{"BB", 1, 1, 0}, {"RG", 1, 1, 0}}, false, 0, 0, {"...", ".RG", ".RG"}},
+        {"a corner over it", {{"BB", 1, 1, 0}, {"W", 2, 2, 0}}, false, 0, 0, {"...", ".BB", ".BW"}},
+        {"OR over it", {{"RG", 0, 0, 0}, {"BB", 0, 0, picture::kSrcPaint}}, false, 0, 0, {"MC", "MC"}},
+        {"then a repaint", {{"RG", 0, 0, 0}}, true, 0, 0, {"RG", "RG"}},
+        {"beyond the window", {{"wide", 20, 0, 0}}, false, 20, 0, {"RGBYMC"}},
+        {"off the top", {{"RG", 3, -1, 0}, {"W", 3, 0, 0}}, false, 3, 0, {"WG", ".."}},
+    };
+    for (const Case& c : cases) {
+        prompt::destroyCanvas();
+        prompt::createCanvas(kScreenW, kScreenH, kClientW, kClientH);
+        Surface s;
+        picture::promptBindPicture(s);
+        for (const Step& step : c.steps) {
+            give(s, pictures.at(step.picture));
+            EXPECT_NE(s.putAt(step.x, step.y, step.rop), 0) << c.name;
+        }
+        if (c.repaint) {
+            paintWindow(pixels::Bitmap(kClientW, kClientH, 0xFFFFFF), 0, 0);
+            prompt::promptPaint();
+            EXPECT_TRUE(sameImage(crop(windowPixels(), c.cx, c.cy, 2, 2), art(c.back), "deferred_repaint"))
+                << c.name;
+        }
+        const pixels::Bitmap expected = art(c.back);
+        EXPECT_TRUE(sameImage(crop(backPixels(), c.cx, c.cy, expected.width, expected.height), expected,
+                              std::string("deferred_") + c.name))
+            << c.name;
+    }
 }
 
 TEST(SurfaceWithoutWindow, BindingWithoutAWindowLeavesTheSurfaceUnbound) {
