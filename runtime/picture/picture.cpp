@@ -25,6 +25,9 @@ constexpr int64_t kMaxFileBytes = int64_t{512} * 1024 * 1024;
 constexpr auto kStopAttemptWait = std::chrono::seconds(1);
 constexpr int kStopAttempts = 4;
 
+// A scan without pause gives way to other threads this often.
+constexpr int64_t kYieldIntervalNs = 1'000'000;
+
 class File {
   public:
     explicit File(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
@@ -198,11 +201,19 @@ void Picture::scanRows(std::unique_ptr<pixels::Bitmap> copy, pixels::Colour* tab
     const int32_t w = copy->width;
     const int32_t h = copy->height;
     bool stopped = false;
+    int64_t lastYield = platform::monotonicNs();
     for (int32_t y = 0; y < h && !stopped; ++y) {
         std::memcpy(table + static_cast<size_t>(y) * static_cast<size_t>(w), copy->row(y),
                     static_cast<size_t>(w) * sizeof(pixels::Colour));
         if (delay <= 0) {
-            std::this_thread::yield();
+            // No pause: the scan gives way to other threads, but at most once a millisecond. A
+            // yield after every row would hand a busy processor's whole time slice away per row,
+            // and the program, waiting for a sprite's table, would wait seconds for microseconds.
+            const int64_t now = platform::monotonicNs();
+            if (now - lastYield >= kYieldIntervalNs) {
+                std::this_thread::yield();
+                lastYield = now;
+            }
         } else {
             // The pause ends on the system tick, like every sleep of the programs, or at once when
             // a stop is requested.

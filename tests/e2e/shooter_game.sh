@@ -109,14 +109,15 @@ cp -r "$E2E_BIN/assets/data/." "$real/"
 cd "$real"
 e2e_launch "$E2E_BIN/shooter/shooter"
 id=$(e2e_wait_window PROMPT)
-sleep 4
+for i in $(seq 1 400); do [ "$(grep -Ec "$final" "$E2E_TMP/titles")" -ge 2 ] && break; sleep 0.05; done
+sleep 3
 xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
 xdotool keydown Right; sleep 0.3; xdotool keydown x; sleep 0.1; xdotool keyup x keyup Right
 xdotool keydown z; sleep 0.1; xdotool keyup z; sleep 0.15
 mkdir -p "$E2E_BIN/test-output"
 e2e_screenshot "$E2E_BIN/test-output/shooter.png" "$id"
 lit=$(xwd_tool --count 000000 --crop 0,0,512,460 "$E2E_TMP/shot.xwd")
-[ "$lit" -lt 1000 ] || e2e_fail "the default game's playfield is black in $lit places"
+[ "$lit" -lt 1000 ] || e2e_fail "the default game's playfield is black in $lit places; titles: $(tail -n 3 "$E2E_TMP/titles")"
 "$E2E_BIN/tests/e2e/xclose" "$id"
 e2e_wait_exit "$APP_PID"
 [ "$E2E_EXIT_CODE" = 0 ] || e2e_fail "exit code $E2E_EXIT_CODE with the default data: $(e2e_app_errors)"
