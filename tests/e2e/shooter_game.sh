@@ -54,22 +54,26 @@ bands() {
 
 # The map's rows come in at the top: every whole band is 16 rows and the tile goes up by one (mod 10)
 # from each band to the one below it (row r + 1 lies below row r).
+# Two screenshots a second apart, read afterwards.
 sleep 2.5
 t1=$(date +%s%N); shot "$E2E_TMP/a.xwd"
+sleep 1
+t2=$(date +%s%N); shot "$E2E_TMP/b.xwd"
 bands "$E2E_TMP/a.xwd" >"$E2E_TMP/bands-a"
+bands "$E2E_TMP/b.xwd" >"$E2E_TMP/bands-b"
 awk 'NR > 1 && $2 + $3 < 400 { whole++; if ($3 != 16) bad = bad " height " $3 " at " $2
                                 if (prev != "" && $1 != (prev + 1) % 10) bad = bad " tile " $1 " after " prev }
      { prev = $1 } END { if (whole < 5 || bad != "") { print "bands:" bad " (" whole " whole)"; exit 1 } }' \
     "$E2E_TMP/bands-a" || e2e_fail "the playfield does not show the map's rows: $(tr '\n' ';' <"$E2E_TMP/bands-a")"
 
 # A second later the same rows lie about 64 pixels (per unit of speed) lower.
-sleep 1
-t2=$(date +%s%N); shot "$E2E_TMP/b.xwd"
-bands "$E2E_TMP/b.xwd" >"$E2E_TMP/bands-b"
 read -r tile first _ < <(awk 'NR == 2' "$E2E_TMP/bands-a")
 moved=$(awk -v t="$tile" -v y="$first" '$1 == t && $2 > y && $2 - y < 160 { print $2 - y; exit }' "$E2E_TMP/bands-b")
 expect=$(( 64 * speed * (t2 - t1) / 1000000000 ))
-[ -n "$moved" ] && [ "$moved" -ge $(( expect * 7 / 10 )) ] && [ "$moved" -le $(( expect * 13 / 10 + 16 )) ] ||
+# A sanitizer's build may need more than one 64 Hz tick for a frame: it is only never faster.
+least=$(( expect * 7 / 10 ))
+[ -z "${E2E_SANITIZE:-}" ] || least=$(( expect / 5 ))
+[ -n "$moved" ] && [ "$moved" -ge "$least" ] && [ "$moved" -le $(( expect * 13 / 10 + 16 )) ] ||
     e2e_fail "the ground moved ${moved:-?} pixels in $(( (t2 - t1) / 1000000 )) ms, expected about $expect"
 
 # The ship, its sight 150 pixels ahead, and the transparent black around the ship's square.
