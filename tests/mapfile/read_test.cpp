@@ -7,6 +7,8 @@
 
 #include <random>
 #include <string>
+#include <sys/stat.h>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -46,6 +48,7 @@ struct ReadRow {
     std::string text;
     int lastRow;
     std::vector<Cell> cells;
+    ReadStatus status = ReadStatus::Complete;
 };
 
 // Rows both readers agree on: the format is read by one algorithm.
@@ -53,8 +56,12 @@ std::vector<ReadRow> commonRows() {
     return {
         {"empty", "", -1, {{0, 0, 0}}},
         {"three lines", line(32) + line(32) + line(32), 2, {{31, 2, 1}, {0, 3, 0}}},
-        {"LF-only lines have no row", "1,2\n3,4\n", -1, {{0, 0, 1}, {1, 0, 2}, {2, 0, 0}}},
-        {"unterminated last line", "1,2\r\n3,4", 0, {{0, 1, 3}, {1, 1, 0}}},
+        {"LF-only lines have no row",
+         "1,2\n3,4\n",
+         -1,
+         {{0, 0, 1}, {1, 0, 2}, {2, 0, 0}},
+         ReadStatus::NoFinalCr},
+        {"unterminated last line", "1,2\r\n3,4", 0, {{0, 1, 3}, {1, 1, 0}}, ReadStatus::NoFinalCr},
         {"hexadecimal", "&H1005,&hff,&O17\r\n", 0, {{0, 0, 4101}, {1, 0, 255}, {2, 0, 15}}},
         {"leading blanks, trailing text, fractions",
          " 12,12abc,&HC,1.9,-1.9,\t3\r\n",
@@ -67,7 +74,11 @@ std::vector<ReadRow> commonRows() {
         {"out of the 32-bit range", "5000000000,-3000000000\r\n", 0, {{0, 0, 0}, {1, 0, 0}}},
         {"field without digits", "abc,,-\r\n", 0, {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}}},
         {"last byte CR", "5,6\r", 0, {{0, 0, 5}, {1, 0, 6}}},
-        {"zero byte ends the data", std::string("1,2\r\n3\0,4\r\n", 11), 0, {{0, 0, 1}, {0, 1, 0}}},
+        {"zero byte ends the data",
+         std::string("1,2\r\n3\0,4\r\n", 11),
+         0,
+         {{0, 0, 1}, {0, 1, 0}},
+         ReadStatus::ZeroByte},
         {"short field after a long one", "123456,7\r\n", 0, {{0, 0, -7616}, {1, 0, 7}}},
         {"the byte after CR is skipped unseen", "1\rX2,3\r\n", 1, {{0, 0, 1}, {0, 1, 2}, {1, 1, 3}}},
         {"field of 255 characters", std::string(254, ' ') + "7\r\n", 0, {{0, 0, 7}}},
@@ -79,7 +90,7 @@ template <class Map> void checkRows(const char* layout) {
         Map map;
         map.cells.assign(map.cells.size(), 99); // a read starts from an empty map
         map.lastRow = 42;
-        EXPECT_EQ(readMapText(map, r.text), ReadStatus::Complete) << layout << ": " << r.name;
+        EXPECT_EQ(readMapText(map, r.text), r.status) << layout << ": " << r.name;
         EXPECT_EQ(map.lastRow, r.lastRow) << layout << ": " << r.name;
         for (const Cell& c : r.cells)
             EXPECT_EQ(map.at(c.column, c.row), c.value)
@@ -129,6 +140,7 @@ struct BreachRow {
     ReadStatus status;
     int lastRow;
     std::vector<Cell> cells;
+    size_t restFrom = 0; // editor: where the part of the text not taken in starts
 };
 
 template <class Map> void checkBreaches(const char* layout, const std::vector<BreachRow>& rows) {
@@ -136,6 +148,14 @@ template <class Map> void checkBreaches(const char* layout, const std::vector<Br
         Map map;
         const size_t size = map.cells.size();
         EXPECT_EQ(readMapText(map, r.text), r.status) << layout << ": " << r.name;
+        if constexpr (std::is_same_v<Map, EditorMap>) {
+            EXPECT_EQ(map.stop.row, r.lastRow + 1) << r.name;
+            EXPECT_EQ(map.stop.offset, r.status == ReadStatus::Complete ? r.text.size() : r.restFrom)
+                << r.name;
+            std::string rest, why;
+            if (map.rest) map.rest->copyTo([&](std::string_view piece) { return rest += piece, true; }, why);
+            EXPECT_EQ(rest, r.text.substr(map.stop.offset)) << r.name;
+        }
         EXPECT_EQ(map.lastRow, r.lastRow) << layout << ": " << r.name;
         EXPECT_EQ(map.cells.size(), size);
         for (const Cell& c : r.cells)
@@ -146,25 +166,55 @@ template <class Map> void checkBreaches(const char* layout, const std::vector<Br
 
 TEST(MapRead, EditorCapacityBreachesKeepTheRowsBefore) {
     const std::string two = line(32, "2") + line(32, "2");
-    checkBreaches<EditorMap>(
-        "editor",
-        {
-            {"32 fields", two + line(32, "3"), ReadStatus::Complete, 2, {{31, 2, 3}}},
-            {"33 fields", two + line(33, "3"), ReadStatus::CapacityBreach, 1, {{31, 1, 2}, {31, 2, 3}}},
-            {"a comma after the last field",
-             two + "1,2,3," + line(30, "4").substr(0, 59) + ",\r\n",
-             ReadStatus::CapacityBreach,
-             1,
-             {{0, 2, 1}}},
-            {"7001 lines", repeat("1\r\n", 7001), ReadStatus::Complete, 7000, {{0, 7000, 1}}},
-            {"7002 lines", repeat("1\r\n", 7001) + "5\r\n", ReadStatus::CapacityBreach, 7000, {{0, 7000, 1}}},
-            {"a field of 256 characters",
-             two + std::string(255, ' ') + "7\r\n",
-             ReadStatus::CapacityBreach,
-             1,
-             {{0, 2, 0}}},
-            {"a long field cut by the end", two + std::string(300, '1'), ReadStatus::CapacityBreach, 1, {}},
-        });
+    const std::string rows7001 = repeat("1\r\n", 7001);
+    checkBreaches<EditorMap>("editor",
+                             {
+                                 {"32 fields", two + line(32, "3"), ReadStatus::Complete, 2, {{31, 2, 3}}},
+                                 {"33 fields",
+                                  two + line(33, "3"),
+                                  ReadStatus::CapacityBreach,
+                                  1,
+                                  {{31, 1, 2}, {31, 2, 3}},
+                                  two.size()},
+                                 {"a comma after the last field",
+                                  two + "1,2,3," + line(30, "4").substr(0, 59) + ",\r\n",
+                                  ReadStatus::CapacityBreach,
+                                  1,
+                                  {{0, 2, 1}},
+                                  two.size()},
+                                 {"7001 lines", rows7001, ReadStatus::Complete, 7000, {{0, 7000, 1}}},
+                                 {"7002 lines",
+                                  rows7001 + "5\r\n",
+                                  ReadStatus::CapacityBreach,
+                                  7000,
+                                  {{0, 7000, 1}},
+                                  rows7001.size()},
+                                 {"a field of 256 characters",
+                                  two + std::string(255, ' ') + "7\r\n",
+                                  ReadStatus::FieldTooLong,
+                                  1,
+                                  {{0, 2, 0}},
+                                  two.size()},
+                                 {"a long field cut by the end",
+                                  two + std::string(300, '1'),
+                                  ReadStatus::FieldTooLong,
+                                  1,
+                                  {},
+                                  two.size()},
+                                 {"a zero byte",
+                                  two + std::string("1,\0", 3) + line(32),
+                                  ReadStatus::ZeroByte,
+                                  1,
+                                  {{0, 2, 1}},
+                                  two.size()},
+                                 {"the last byte a CR", two + "4\r", ReadStatus::Complete, 2, {{0, 2, 4}}},
+                                 {"a CR, then a line without one",
+                                  two + "4\r\n5",
+                                  ReadStatus::NoFinalCr,
+                                  2,
+                                  {{0, 3, 0}},
+                                  two.size() + 3},
+                             });
 }
 
 TEST(MapRead, GameCapacityBreachesKeepTheRowsBefore) {
@@ -181,7 +231,7 @@ TEST(MapRead, GameCapacityBreachesKeepTheRowsBefore) {
             {"34 fields", line(32) + line(34, "3"), ReadStatus::CapacityBreach, 0, {{32, 1, 3}}},
             {"1001 lines", repeat("1\r\n", 1001), ReadStatus::Complete, 1000, {{0, 1000, 1}}},
             {"1002 lines", repeat("1\r\n", 1002), ReadStatus::CapacityBreach, 1000, {{0, 1000, 1}}},
-            {"a field of 256 characters", std::string(256, '1') + "\r\n", ReadStatus::CapacityBreach, -1, {}},
+            {"a field of 256 characters", std::string(256, '1') + "\r\n", ReadStatus::FieldTooLong, -1, {}},
             {"32767 bytes", padded(32767), ReadStatus::Complete, 130, {{0, 129, 1}, {0, 130, 9}}},
             {"32768 bytes, the LF out of reach",
              padded(32768),
@@ -196,19 +246,36 @@ TEST(MapRead, GameCapacityBreachesKeepTheRowsBefore) {
         });
 }
 
-TEST(MapReadFile, MissingOrUnreadableReadsAsEmpty) {
+TEST(MapReadFile, MissingOrUnreadableReadsAsEmptyAtOnce) {
     TempDir dir;
-    std::filesystem::create_directory(dir / "AREA1.csv");
-    for (const std::string& path : {(dir / "none.csv").string(), (dir / "AREA1.csv").string()}) {
+    std::filesystem::create_directory(dir / "folder.csv");
+    ASSERT_EQ(::mkfifo((dir / "fifo.csv").c_str(), 0644), 0);
+    const struct {
+        std::string path;
+        ReadStatus status;
+    } rows[] = {
+        {(dir / "none.csv").string(), ReadStatus::Missing},
+        {(dir / "folder.csv").string(), ReadStatus::Unreadable},
+        {(dir / "fifo.csv").string(),
+         ReadStatus::Unreadable}, // nobody writes it: an open that waited would hang
+        {"/dev/zero", ReadStatus::Unreadable},
+    };
+    for (const auto& r : rows) {
         EditorMap editor;
         editor.cells.assign(editor.cells.size(), 5);
         editor.lastRow = 3;
-        EXPECT_EQ(readMapFile(editor, path), ReadStatus::Missing) << path;
-        EXPECT_EQ(editor.lastRow, -1) << path;
-        EXPECT_EQ(editor.at(0, 0), 0) << path;
+        EXPECT_EQ(readMapFile(editor, r.path), r.status) << r.path;
+        EXPECT_EQ(editor.lastRow, -1) << r.path;
+        EXPECT_EQ(editor.at(0, 0), 0) << r.path;
+        // Nothing of an unreadable file can be kept, so a save must not replace it.
+        std::string why;
+        EXPECT_EQ(editor.rest != nullptr, r.status == ReadStatus::Unreadable) << r.path;
+        if (editor.rest) {
+            EXPECT_FALSE(editor.rest->copyTo([](std::string_view) { return true; }, why)) << r.path;
+        }
         GameMap game;
-        EXPECT_EQ(readMapFile(game, path), ReadStatus::Missing) << path;
-        EXPECT_EQ(game.lastRow, -1) << path;
+        EXPECT_EQ(readMapFile(game, r.path), r.status) << r.path;
+        EXPECT_EQ(game.lastRow, -1) << r.path;
     }
 }
 
@@ -216,7 +283,7 @@ TEST(MapReadFile, GameReadsAFileOverItsLimitOnlyUpToTheLimit) {
     TempDir dir;
     testing_support::writeFile(dir / "AREA1.csv", repeat("1,2\r\n", 1000) + std::string(40000, ' '));
     GameMap game;
-    EXPECT_EQ(readMapFile(game, (dir / "AREA1.csv").string()), ReadStatus::CapacityBreach);
+    EXPECT_EQ(readMapFile(game, (dir / "AREA1.csv").string()), ReadStatus::FieldTooLong);
     EXPECT_EQ(game.lastRow, 999);
     EXPECT_EQ(game.at(1, 999), 2);
 }
@@ -272,7 +339,7 @@ TEST(MapRoundTrip, OtherSpellingsAreWrittenBackAsDecimal) {
     } rows[] = {
         {"hexadecimal", "&H1005" + repeat(",0", 31) + "\r\n", "4101" + repeat(",0", 31) + "\r\n"},
         {"over 16 bits", "40000" + repeat(",0", 31) + "\r\n", "-25536" + repeat(",0", 31) + "\r\n"},
-        {"unterminated row dropped", zeroLine() + zeroLine() + zeroLine() + "1,2,3", repeat(zeroLine(), 3)},
+        {"unterminated row kept as it is", repeat(zeroLine(), 3) + "1,2,3", repeat(zeroLine(), 3) + "1,2,3"},
         {"empty file", "", ""},
     };
     for (const Row& r : rows) {
