@@ -285,6 +285,27 @@ bool lockFile(int fd, bool wait) {
     }
 }
 
+// Creates a new temporary beside the map and locks it: the lock tells a starting editor that the
+// file is in use. That editor's clean-up may take an unlocked file in the instant between its
+// creation and the lock and remove it, so the name is checked once the lock is held and a removed
+// file is given up for a new one. Where the file system has no locks the clean-up removes nothing.
+int createLockedTemp(const SplitPath& where, std::string& temp) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp = joinPath(where.dir, "." + where.base + std::string(kSaveInfix) + randomSuffix());
+        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno == EEXIST) continue;
+        if (fd < 0 || !lockFile(fd, true)) return fd;
+        struct stat held {};
+        struct stat named {};
+        if (::fstat(fd, &held) == 0 && ::lstat(temp.c_str(), &named) == 0 && named.st_dev == held.st_dev &&
+            named.st_ino == held.st_ino)
+            return fd;
+        ::close(fd);
+    }
+    errno = EEXIST;
+    return -1;
+}
+
 } // namespace
 
 ReadStatus readMapText(EditorMap& map, std::string_view data) {
@@ -358,12 +379,7 @@ WriteResult writeMapFile(const EditorMap& map, const std::function<void(int16_t 
     const SplitPath where = splitPath(target);
 
     std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = joinPath(where.dir, "." + where.base + std::string(kSaveInfix) + randomSuffix());
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) break;
-    }
+    int fd = createLockedTemp(where, temp);
     if (fd < 0) {
         const int e = errno;
         return refused("cannot create a temporary file in the folder " + where.dir + ": " + errorText(e));
@@ -374,12 +390,12 @@ WriteResult writeMapFile(const EditorMap& map, const std::function<void(int16_t 
         return refused(why);
     };
     auto fail = [&](const std::string& what, int err) { return discard(what + ": " + errorText(err)); };
-    // The lock tells a starting editor that this temporary is in use. It lives on in a duplicate of
-    // the descriptor until the file is in place, past the close that must succeed before the rename.
-    int lockFd = -1;
-    if (!lockFile(fd, true) || (lockFd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0)) < 0) {
+    // The lock lives on in a duplicate of the descriptor until the file is in place, past the close
+    // that must succeed before the rename.
+    const int lockFd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (lockFd < 0) {
         const int e = errno;
-        return fail("cannot lock " + temp, e);
+        return fail("cannot keep " + temp + " open", e);
     }
     struct LockHolder {
         int fd;
