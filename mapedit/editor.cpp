@@ -18,6 +18,7 @@ constexpr int32_t kStatusRow = 24;
 constexpr int32_t kPatternRow = 25;
 constexpr int32_t kPromptBlanks = 28;   // the byte length of the ground-object prompt
 constexpr int32_t kQuestionBlanks = 21; // the byte length of the quit question
+constexpr int32_t kNoticeRow = 26;      // below the map view, where nothing else writes
 
 RtString blanks(int32_t n) {
     return rtStrLiteral(std::string(static_cast<size_t>(n), ' '));
@@ -118,6 +119,34 @@ RtString fitText(const std::string& utf8, int32_t width) {
     return rt::rtStrLeft(full, cut);
 }
 
+std::vector<std::string> readNotice(const mapfile::ReadStop& stop) {
+    using mapfile::ReadStatus;
+    const std::string file = mapfile::kMapFileName;
+    if (stop.status == ReadStatus::Unreadable)
+        return {file + "を読めません: " + stop.error, "保存しても" + file + "は置き換えません。"};
+    std::string why;
+    switch (stop.status) {
+    case ReadStatus::CapacityBreach:
+        why = stop.row >= mapfile::kEditorRows ? "7001行を超えています" : "1行に33個以上の値があります";
+        break;
+    case ReadStatus::ZeroByte:
+        why = "値0のバイトがあります";
+        break;
+    case ReadStatus::FieldTooLong:
+        why = "256文字以上の値があります";
+        break;
+    case ReadStatus::NoFinalCr:
+        why = "最後の行の終わりにCR LFがありません";
+        break;
+    default:
+        return {};
+    }
+    if (stop.lfLineEnds) why = "改行がLFだけです(CR LFが要ります)";
+    const std::string row = std::to_string(stop.row);
+    return {file + "の読み込みは行 " + row + " で止まりました: " + why + "。",
+            "行 " + row + " から後は編集できませんが、保存しても元のまま残ります。"};
+}
+
 void printAt(EditorIo& io, int32_t column, int32_t row, RtString text) {
     io.locate(column, row);
     io.print(rtStrConcat(text, rtStrLiteral("\r\n")));
@@ -180,6 +209,8 @@ void drawStartScreen(Editor& editor, EditorIo& io) {
     printAt(io, kTextColumn, 21, rtStrLiteral("Ent = 地上物の設定"));
     printAt(io, kTextColumn, 22, rtStrLiteral("Tab = 地上物の移動道"));
     printAt(io, kTextColumn, 23, rtStrLiteral("Esc = 終了"));
+    int32_t row = kNoticeRow;
+    for (const std::string& line : readNotice(editor.readStop)) printAt(io, 0, row++, rtStrLiteral(line));
 }
 
 KeyOutcome handleKey(Editor& editor, EditorIo& io, RtString keyText) {

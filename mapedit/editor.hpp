@@ -2,10 +2,12 @@
 // The map editor: its state (map, cursor, last arrow key) and the routines that work on it.
 // The routines reach the window, the keyboard and the map file only through EditorIo, so that the
 // program runs them on the prompt window and the tests on a recording of their own.
+#include "mapfile/mapfile.hpp"
 #include "runtime/core/rtstring.hpp"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,10 @@ struct Editor {
     int16_t lastArrowKey = 0;
     // A failed save left its message at rows 24 and 25; the next key wipes it.
     bool saveMessageShown = false;
+    // How reading the map ended (told at start when it stopped early) and the part of the file it
+    // did not take in, which a save writes back after the rows unchanged.
+    mapfile::ReadStop readStop;
+    std::shared_ptr<const mapfile::MapRest> rest;
 
     int16_t& cell(int column, int row) { return editorMap[static_cast<size_t>(column) * kMapRows + row]; }
     int16_t cell(int column, int row) const {
@@ -69,8 +75,8 @@ class EditorIo {
     // Waits for the next key: a one-character string holding its virtual-key code.
     virtual rt::RtString inputKey() = 0;
     virtual void pause(int32_t ms) = 0;
-    // Writes rows 0..lastRow; beforeRow is called with each row's number before it is written.
-    // On failure the old file is intact.
+    // Writes rows 0..lastRow, then the rest of the old file; beforeRow is called with each row's
+    // number before it is written. On failure the old file is intact.
     virtual SaveResult saveMap(const Editor& editor, const std::function<void(int16_t row)>& beforeRow) = 0;
 };
 
@@ -82,6 +88,9 @@ rt::RtString patternLine(int16_t value);
 // and cut at a character boundary if still too long.
 rt::RtString fitText(const std::string& utf8, int32_t width);
 
+// The lines (UTF-8) that tell at start that the map was read only partly; none for a whole read.
+std::vector<std::string> readNotice(const mapfile::ReadStop& stop);
+
 // Prints text + "\r\n" at (column, row).
 void printAt(EditorIo& io, int32_t column, int32_t row, rt::RtString text);
 
@@ -90,7 +99,8 @@ void moveCursorVertically(Editor& editor, EditorIo& io, int32_t key);
 void scrollViewDown(Editor& editor, EditorIo& io);
 void scrollViewUp(Editor& editor, EditorIo& io);
 
-// Palette, map view, cursor at (0, 0) and the help lines; no cursor frame yet.
+// Palette, map view, cursor at (0, 0), the help lines and, below the map view, the notice of a
+// partial read; no cursor frame yet.
 void drawStartScreen(Editor& editor, EditorIo& io);
 
 enum class KeyOutcome { Editing, Saved };

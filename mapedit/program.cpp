@@ -57,6 +57,7 @@ class WindowIo : public EditorIo {
         mapfile::EditorMap map;
         map.cells = editor.editorMap;
         map.lastRow = editor.lastRow;
+        map.rest = editor.rest;
         const mapfile::WriteResult result = mapfile::writeMapFile(map, beforeRow);
         return {result.ok, result.reason};
     }
@@ -96,12 +97,19 @@ void runMapedit() {
     }
 
     static Editor editor;
-    // A save cut short by a crash or a power loss leaves a temporary beside the map: not ours to keep.
+    // A save cut short by a crash or a power loss leaves a temporary beside the map: not ours to
+    // keep, unless a save still holds it.
     mapfile::removeStaleSaveFiles();
-    mapfile::EditorMap map; // a missing file reads as an empty map
-    mapfile::readMapFile(map);
+    mapfile::EditorMap map;
+    const mapfile::ReadStatus status = mapfile::readMapFile(map);
+    // A missing or empty file gives a blank map to start from: the editor cannot add rows.
+    if (status == mapfile::ReadStatus::Missing ||
+        (status == mapfile::ReadStatus::Complete && map.lastRow < 0))
+        map.lastRow = mapfile::kBlankMapRows - 1;
     editor.editorMap = std::move(map.cells);
     editor.lastRow = map.lastRow;
+    editor.readStop = map.stop;
+    editor.rest = map.rest;
 
     WindowIo io(pictures);
     drawStartScreen(editor, io);

@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <mutex>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace mapfile {
@@ -30,7 +31,8 @@ bool validChannel(int channel) {
 
 bool openChannel(std::string_view name, int mode, int channel) {
     if (!validChannel(channel)) return false;
-    int flags = O_CLOEXEC | O_NOCTTY;
+    // O_NONBLOCK: a FIFO or device in the file's place is refused below instead of waiting in open().
+    int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
     switch (mode) {
     case 0:
         flags |= O_RDWR | O_CREAT;
@@ -51,6 +53,12 @@ bool openChannel(std::string_view name, int mode, int channel) {
     const std::string path = platform::nativePath(platform::cp932::toUtf8(name));
     const int fd = ::open(path.c_str(), flags, 0666);
     if (fd < 0) return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     // No sharing: a file another channel (or program) holds is not opened again.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);

@@ -3,6 +3,7 @@
 // Both programs read it with the same algorithm into their own layout; the editor writes it.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,16 +39,70 @@ inline constexpr int kFieldBufferBytes = 256;
 
 inline constexpr int kEditorColumns = 32;
 inline constexpr int kEditorRows = 7001;
+// A missing or empty map opens in the editor with the default stage's number of rows.
+inline constexpr int kBlankMapRows = 200;
 inline constexpr int kGameColumns = 33;
 inline constexpr int kGameRows = 1001;
 // The game counts its position in the file with a signed 16-bit counter.
 inline constexpr int32_t kGameMaxFileBytes = 32767;
+
+// How a read ended.
+enum class ReadStatus {
+    Complete,       // the whole file was read
+    Missing,        // no such file: an empty map (lastRow -1)
+    Unreadable,     // the file is there but could not be read (not a regular file, no permission)
+    CapacityBreach, // a line with more fields, or more lines (or for the game more bytes), than this side
+                    // holds
+    ZeroByte,       // a zero byte
+    FieldTooLong,   // a field of more than 255 characters
+    NoFinalCr,      // the data ends inside a line: its last field has no CR after it
+};
+
+// Where and why a read stopped before the end of the file. Rows before `row` were read whole; the
+// file from `offset` on (the first byte of the first line not taken in whole) was not.
+struct ReadStop {
+    ReadStatus status = ReadStatus::Complete;
+    int32_t row = 0;
+    uint64_t offset = 0;
+    // The line where the read stopped holds a lone LF: the file was saved with LF line ends.
+    bool lfLineEnds = false;
+    std::string error; // Unreadable: the system's words for why
+};
+
+// The part of an old map file that a read did not take in: its bytes from the stop offset to the
+// end. A save writes them after the rows, unchanged. A file's rest is read from the file as it was
+// opened for the read (it stays open), so even a huge file costs no memory until the save.
+class MapRest {
+  public:
+    static std::shared_ptr<const MapRest> ofText(std::string bytes);
+    // Takes the descriptor.
+    static std::shared_ptr<const MapRest> ofFile(int fd, uint64_t offset);
+    // A file that could not be read at all: a save can keep nothing of it and fails instead.
+    static std::shared_ptr<const MapRest> unreadable(std::string why);
+    ~MapRest();
+    MapRest(const MapRest&) = delete;
+    MapRest& operator=(const MapRest&) = delete;
+
+    // Hands the bytes to sink piece by piece, stopping when sink returns false. False with a reason
+    // when the old file could not be read.
+    bool copyTo(const std::function<bool(std::string_view piece)>& sink, std::string& why) const;
+
+  private:
+    MapRest() = default;
+    std::string text_;
+    int fd_ = -1;
+    uint64_t offset_ = 0;
+    std::string unreadable_;
+};
 
 // The editor's map: column after column, cell (column, row) at column * 7001 + row.
 struct EditorMap {
     std::vector<MapCell> cells = std::vector<MapCell>(kEditorColumns * kEditorRows);
     // Index of the last complete row (lines ended by CR, minus one); -1 for none.
     int16_t lastRow = -1;
+    // How the read ended, and what it left of the file (null after a complete read).
+    ReadStop stop;
+    std::shared_ptr<const MapRest> rest;
 
     static constexpr int index(int column, int row) { return column * kEditorRows + row; }
     MapCell& at(int column, int row) { return cells[index(column, row)]; }
@@ -65,17 +120,12 @@ struct GameMap {
     MapCell at(int column, int row) const { return cells[index(column, row)]; }
 };
 
-enum class ReadStatus {
-    Complete,       // the whole file was read
-    Missing,        // no file, or it could not be read: an empty map (lastRow -1)
-    CapacityBreach, // the file broke a limit of this side: the read stopped there, earlier rows kept
-};
-
-// Clears the map and reads the file into it. Nothing is reported to the user: a missing file is an
-// empty map, and a file that breaks this side's limits keeps the rows completed before the breach.
+// Clears the map and reads the file into it. A missing file is an empty map; a read that stops
+// early keeps the rows completed before it stopped. The editor's map also records where and why
+// the read stopped and what it left of the file, for the editor to tell and a save to keep.
 ReadStatus readMapFile(EditorMap& map, const std::string& path = kMapFileName);
 ReadStatus readMapFile(GameMap& map, const std::string& path = kMapFileName);
-// The same reading over bytes already in memory (the file's contents; a zero byte ends the data).
+// The same reading over bytes already in memory (the file's contents).
 ReadStatus readMapText(EditorMap& map, std::string_view data);
 ReadStatus readMapText(GameMap& map, std::string_view data);
 
@@ -87,16 +137,19 @@ struct WriteResult {
     std::string reason; // why the save failed, for the user; empty on success
 };
 
-// Saves rows 0..lastRow, calling onRow once per row before that row is written (the editor shows
-// the row number). The text goes to a temporary file beside the map, is flushed to disk and then
-// renamed over it, so a failure at any point leaves the old file as it was; the old file's
-// permissions are kept.
+// Saves rows 0..lastRow followed by the map's rest, calling onRow once per row before that row is
+// written (the editor shows the row number). The text goes to a locked temporary file beside the
+// map, is flushed to disk and then renamed over it, so a failure at any point leaves the old file
+// as it was; the old file's permissions are kept. A map the user may not write, or that is not a
+// regular file, is not replaced. Symbolic links are followed, also to a target not there yet.
 WriteResult writeMapFile(const EditorMap& map, const std::function<void(int16_t row)>& onRow = {},
                          const std::string& path = kMapFileName);
 
-// A save in progress writes "AREA1.csv.save-XXXXXX" (six letters or digits) beside the map.
+// A save in progress writes ".AREA1.csv.saving-XXXXXXXXXXXX" (twelve letters or digits) beside the
+// map and holds a lock on it until it is in place.
 bool isSaveTemporaryName(std::string_view fileName, std::string_view mapFileName);
-// Removes the temporary files an interrupted save left beside the map; returns how many.
+// Removes the temporary files an interrupted save left beside the map (those no save holds locked);
+// returns how many.
 int removeStaleSaveFiles(const std::string& path = kMapFileName);
 
 } // namespace mapfile

@@ -13,9 +13,10 @@
 
 namespace platform {
 
-// Images wider or higher than this, or with more pixels than kMaxImagePixels, are refused.
+// Images wider or higher than this, or with more pixels than kMaxImagePixels (16 Mi pixels, 64 MiB
+// decoded; a few bytes of run-length code can claim that many), are refused.
 inline constexpr int64_t kMaxImageSide = 16384;
-inline constexpr int64_t kMaxImagePixels = int64_t{64} * 1024 * 1024;
+inline constexpr int64_t kMaxImagePixels = int64_t{16} * 1024 * 1024;
 // Whether a width x height image may be made (both sides >= 1 and within the bounds).
 bool imageSizeAllowed(int64_t width, int64_t height);
 

@@ -1,10 +1,14 @@
 #include "platform/sound.hpp"
 
+#include "platform/system.hpp"
+
 #include <SDL.h>
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <mutex>
+#include <new>
 
 namespace platform::sound {
 
@@ -50,6 +54,30 @@ class Output {
 std::mutex outputMutex;
 Output output;
 
+// A sound file is read whole before it is decoded; no sound the programs play comes near this.
+constexpr size_t kMaxWavFileBytes = size_t{128} * 1024 * 1024;
+
+uint32_t littleEndian32(const std::vector<uint8_t>& b, size_t at) {
+    return uint32_t{b[at]} | uint32_t{b[at + 1]} << 8 | uint32_t{b[at + 2]} << 16 | uint32_t{b[at + 3]} << 24;
+}
+
+// False when the RIFF chunks lead to a "data" chunk that claims more bytes than follow it in the
+// file: the decoder would size its buffer by that claim.
+bool dataSizeWithinFile(const std::vector<uint8_t>& file) {
+    if (file.size() < 12 || std::memcmp(file.data(), "RIFF", 4) != 0 ||
+        std::memcmp(file.data() + 8, "WAVE", 4) != 0)
+        return true; // not a WAV at all: the decoder refuses it
+    uint64_t at = 12;
+    while (at + 8 <= file.size()) {
+        const uint64_t size = littleEndian32(file, static_cast<size_t>(at + 4));
+        const uint64_t left = file.size() - (at + 8);
+        if (std::memcmp(file.data() + at, "data", 4) == 0) return size <= left;
+        if (size > left) return true; // a broken chunk before the data: the decoder refuses it
+        at += 8 + size + (size & 1);
+    }
+    return true;
+}
+
 struct WavFree {
     void operator()(Uint8* p) const { SDL_FreeWAV(p); }
 };
@@ -62,10 +90,15 @@ bool playWav(const std::string& path) {
     const SDL_AudioDeviceID device = output.device(deviceSpec);
     if (device == 0) return false;
 
+    // Read here rather than by the decoder: a FIFO or device in the file's place is refused
+    // without waiting.
+    const std::optional<std::vector<uint8_t>> file = readRegularFile(path, kMaxWavFileBytes);
+    if (!file || !dataSizeWithinFile(*file)) return false;
     SDL_AudioSpec fileSpec{};
     Uint8* raw = nullptr;
     Uint32 length = 0;
-    if (SDL_LoadWAV(path.c_str(), &fileSpec, &raw, &length) == nullptr) return false;
+    SDL_RWops* source = SDL_RWFromConstMem(file->data(), static_cast<int>(file->size()));
+    if (!source || SDL_LoadWAV_RW(source, 1, &fileSpec, &raw, &length) == nullptr) return false;
     std::unique_ptr<Uint8, WavFree> wav(raw);
 
     SDL_AudioCVT cvt{};
@@ -73,7 +106,12 @@ bool playWav(const std::string& path) {
                                         deviceSpec.format, deviceSpec.channels, deviceSpec.freq);
     if (built < 0) return false;
     // The conversion works in place in a buffer len_mult times the source.
-    auto buffer = std::make_unique<Uint8[]>(static_cast<size_t>(length) * static_cast<size_t>(cvt.len_mult));
+    std::unique_ptr<Uint8[]> buffer;
+    try {
+        buffer = std::make_unique<Uint8[]>(static_cast<size_t>(length) * static_cast<size_t>(cvt.len_mult));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     SDL_memcpy(buffer.get(), wav.get(), length);
     cvt.buf = buffer.get();
     cvt.len = static_cast<int>(length);

@@ -2,11 +2,16 @@
 
 #include "platform/cp932.hpp"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <mutex>
+#include <new>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace platform {
 
@@ -42,7 +47,9 @@ int64_t monotonicNs() {
         .count();
 }
 
-uint32_t tickCount() { return static_cast<uint32_t>(static_cast<uint64_t>(monotonicNs() / 1'000'000)); }
+uint32_t tickCount() {
+    return static_cast<uint32_t>(static_cast<uint64_t>(monotonicNs() / 1'000'000));
+}
 
 int64_t tickBoundaryAtOrAfter(int64_t ns) {
     int64_t ticks = ns / kTickPeriodNs;
@@ -58,6 +65,47 @@ void sleepMs(int32_t ms) {
     const int64_t wake = tickBoundaryAtOrAfter(monotonicNs() + int64_t{ms} * 1'000'000);
     const std::chrono::steady_clock::time_point deadline{std::chrono::nanoseconds(wake)};
     std::this_thread::sleep_until(deadline);
+}
+
+int openRegularFile(const std::string& path) {
+    // O_NONBLOCK lets a FIFO without a writer open at once; it is refused just below.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return -1;
+    struct stat st {};
+    const bool statted = ::fstat(fd, &st) == 0;
+    if (!statted || !S_ISREG(st.st_mode)) {
+        const int err = statted ? EINVAL : errno;
+        ::close(fd);
+        errno = err;
+        return -1;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return fd;
+}
+
+std::optional<std::vector<uint8_t>> readRegularFile(const std::string& path, size_t maxBytes) {
+    const int fd = openRegularFile(path);
+    if (fd < 0) return std::nullopt;
+    std::optional<std::vector<uint8_t>> result;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && static_cast<uint64_t>(st.st_size) <= maxBytes) {
+        try {
+            std::vector<uint8_t> bytes(static_cast<size_t>(st.st_size));
+            size_t have = 0;
+            while (have < bytes.size()) {
+                const ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
+                if (n < 0 && errno == EINTR) continue;
+                if (n <= 0) break;
+                have += static_cast<size_t>(n);
+            }
+            if (have == bytes.size()) result = std::move(bytes);
+        } catch (const std::bad_alloc&) {
+            // No memory for it: the file cannot be read, like any other failed read.
+        }
+    }
+    ::close(fd);
+    return result;
 }
 
 std::string nativePath(std::string_view path) {

@@ -8,7 +8,9 @@
 #include <array>
 #include <chrono>
 #include <cstring>
+#include <exception>
 #include <fcntl.h>
+#include <new>
 #include <span>
 #include <string>
 #include <sys/stat.h>
@@ -30,13 +32,10 @@ constexpr int64_t kYieldIntervalNs = 1'000'000;
 
 class File {
   public:
-    explicit File(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+    // Only a regular file opens: a FIFO or device in its place is refused at once.
+    explicit File(const std::string& path) : fd_(platform::openRegularFile(path)) {
         struct stat st {};
-        if (fd_ >= 0 && (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))) {
-            ::close(fd_);
-            fd_ = -1;
-        }
-        if (fd_ >= 0) size_ = st.st_size;
+        if (fd_ >= 0 && ::fstat(fd_, &st) == 0) size_ = st.st_size;
     }
     ~File() {
         if (fd_ >= 0) ::close(fd_);
@@ -140,12 +139,25 @@ Picture::~Picture() {
 }
 
 int32_t Picture::loadPicture(std::string_view path) {
-    const int32_t result = imageFile_.openImage(path);
+    int32_t result = 0;
+    try {
+        result = imageFile_.openImage(path);
+    } catch (const std::bad_alloc&) {
+        // Not enough memory for this image: a failed load like any other.
+        imageFile_.clearImage();
+        return 0;
+    }
     if (result == 1) {
         std::unique_ptr<pixels::Bitmap> newBitmap = imageFile_.takeBitmap();
         stopPixelInfo();
         replaceBitmap(std::move(newBitmap));
-        startPixelScan(bitmap());
+        try {
+            startPixelScan(bitmap());
+        } catch (const std::exception&) {
+            // No memory (or thread) for the scan: the load fails, and the old image is gone already.
+            stopPixelInfo();
+            return 0;
+        }
     }
     return result;
 }

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 #include <spawn.h>
 #include <sstream>
 #include <sys/stat.h>
@@ -274,10 +276,12 @@ TEST(MapeditSession, EditsAreWrittenByteForByte) {
     for (EditCase& c : cases) {
         Folder folder;
         writeFile(folder.dir / "AREA1.csv", c.initial.csv());
-        // What an interrupted save leaves behind is cleared away at start-up.
-        writeFile(folder.dir / "AREA1.csv.save-Ab12cD", "0,0,0");
+        // What an interrupted save leaves behind is cleared away at start-up; the user's files stay.
+        writeFile(folder.dir / ".AREA1.csv.saving-Ab12cD34Ef56", "0,0,0");
+        writeFile(folder.dir / "AREA1.csv.save-backup", "0,0,0");
         const Outcome out = folder.run(c.script.quit());
-        EXPECT_EQ(out.files, (std::vector<std::string>{"AREA1.csv", "bmp"})) << c.name;
+        EXPECT_EQ(out.files, (std::vector<std::string>{"AREA1.csv", "AREA1.csv.save-backup", "bmp"}))
+            << c.name;
         Map expected = c.initial;
         c.edits(expected);
         EXPECT_EQ(out.exitCode, 0) << c.name;
@@ -286,31 +290,74 @@ TEST(MapeditSession, EditsAreWrittenByteForByte) {
     }
 }
 
-TEST(MapeditSession, RowsBeyondTheLastCompleteLineAreShownButNotWritten) {
-    Folder folder;
-    Map three(3, diagonal);
-    // A fourth line without its line end: read into row 3, shown, never written back.
-    writeFile(folder.dir / "AREA1.csv", three.csv() + "5,5,5");
-    const Outcome out = folder.run(Script().repeat(kD, 5).keys({'9'}).snap("view").quit());
-    three.at(0, 2) = 9;
-    EXPECT_EQ(out.exitCode, 0);
-    EXPECT_EQ(out.mapFile, three.csv());
-    ASSERT_EQ(out.snaps.count("view"), 1u);
-    const Snapshot& s = out.snaps.at("view");
-    EXPECT_EQ(s.screen.at(8, 3 * 16 + 8), tileColour(5)) << "row 3 is shown";
-    EXPECT_EQ(s.screen.at(3 * 16 + 8, 3 * 16 + 8), tileColour(0)) << "row 3 column 3 was not in the file";
-    EXPECT_TRUE(shows(s.area(24), "x= 0  y= 2    Asc= 40    "));
+// A map the editor reads only partly: it says so below the map view, and a save writes the rows it
+// read, as edited, followed by the rest of the old file unchanged.
+TEST(MapeditSession, APartlyReadMapKeepsItsRestAndSaysWhere) {
+    std::string noCr(256 * 1024, '\0');
+    std::mt19937 random(12);
+    for (char& b : noCr) b = static_cast<char>(random() % 255 + 1); // any byte but the zero byte
+    std::replace(noCr.begin(), noCr.end(), '\r', '\n');             // no line of them ever ends
+    std::string lfOnly = Map(5, diagonal).csv();
+    lfOnly.erase(std::remove(lfOnly.begin(), lfOnly.end(), '\r'), lfOnly.end());
+    const std::string fields33 = Map(1).csv().insert(0, "1,"),
+                      fields40 = Map(1).csv().insert(0, "1,2,3,4,5,6,7,8,");
+    struct Case {
+        const char* name;
+        int rowsRead; // whole rows before the line where reading stops
+        std::string rest;
+        const char* why; // what the notice gives as the cause (nullptr: not checked)
+    } cases[] = {
+        {"LF-only line ends", 0, lfOnly, "改行がLFだけです(CR LFが要ります)"},
+        {"33 fields in row 5", 5, fields33 + Map(3).csv(), "1行に33個以上の値があります"},
+        {"40 fields in row 5", 5, fields40 + Map(3).csv(), "1行に33個以上の値があります"},
+        {"a zero byte in row 10", 10, std::string("1,2\0,3\r\n", 8) + Map(4).csv(), "値0のバイトがあります"},
+        {"a 300-character field in row 5", 5, std::string(300, '1') + "\r\n" + Map(2).csv(),
+         "256文字以上の値があります"},
+        {"7005 rows", 7001, Map(4, diagonal).csv(), "7001行を超えています"},
+        {"no final CR LF", 3, "5,5,5", "最後の行の終わりにCR LFがありません"},
+        {"random bytes", 1, noCr, nullptr},
+    };
+    for (const Case& c : cases) {
+        Folder folder;
+        Map read(c.rowsRead, diagonal);
+        writeFile(folder.dir / "AREA1.csv", read.csv() + c.rest);
+        const Outcome out = folder.run(Script().snap("start").keys({'7'}).quit());
+        if (c.rowsRead > 0) read.at(0, 0) = 7;
+        EXPECT_EQ(out.exitCode, 0) << c.name;
+        EXPECT_TRUE(out.mapFile == read.csv() + c.rest) << c.name << ": the saved map differs";
+        ASSERT_EQ(out.snaps.count("start"), 1u) << c.name;
+        const Snapshot& start = out.snaps.at("start");
+        const std::string row = std::to_string(c.rowsRead);
+        const std::string first = sjis("AREA1.csvの読み込みは行 " + row + " で止まりました: ");
+        EXPECT_EQ(start.text[26].substr(0, first.size()), first) << c.name;
+        if (c.why) {
+            EXPECT_TRUE(shows(start.text[26].substr(first.size()), sjis(std::string(c.why) + "。")))
+                << c.name;
+        }
+        EXPECT_TRUE(shows(start.text[27],
+                          sjis("行 " + row + " から後は編集できませんが、保存しても元のまま残ります。")))
+            << c.name;
+        if (c.rest == "5,5,5") {
+            // The line without its end is read into row 3 and shown, though never edited.
+            EXPECT_EQ(start.screen.at(8, 3 * 16 + 8), tileColour(5)) << "row 3 is shown";
+            EXPECT_EQ(start.screen.at(3 * 16 + 8, 3 * 16 + 8), tileColour(0))
+                << "row 3 column 3 was not in the file";
+        }
+    }
 }
 
-TEST(MapeditSession, AMissingMapIsEmptyAndQuittingWritesAnEmptyFile) {
-    Folder folder;
-    const Outcome out = folder.run(Script().keys({kD, kR, '5'}).snap("view").quit());
-    EXPECT_EQ(out.exitCode, 0);
-    EXPECT_TRUE(fs::exists(folder.dir / "AREA1.csv"));
-    EXPECT_EQ(out.mapFile, "");
-    ASSERT_EQ(out.snaps.count("view"), 1u);
-    EXPECT_TRUE(shows(out.snaps.at("view").area(24), "x= 2  y= 0    Asc= 39    "))
-        << "the cursor stays in row 0";
+TEST(MapeditSession, AMissingOrEmptyMapOpensAsABlankMapOf200Rows) {
+    for (const bool exists : {false, true}) {
+        Folder folder;
+        if (exists) writeFile(folder.dir / "AREA1.csv", "");
+        const Outcome out = folder.run(Script().snap("start").keys({kD, kR, '5'}).quit());
+        Map expected(200);
+        expected.at(1, 1) = 5;
+        EXPECT_EQ(out.exitCode, 0);
+        EXPECT_EQ(out.mapFile, expected.csv()) << (exists ? "empty" : "missing");
+        ASSERT_EQ(out.snaps.count("start"), 1u);
+        EXPECT_EQ(out.snaps.at("start").text[26], "") << "a blank map is no partial read";
+    }
 }
 
 TEST(MapeditSession, TheScreen) {
@@ -407,12 +454,12 @@ struct FailCase {
 
 TEST(MapeditSession, AFailedSaveKeepsTheOldFileAndTheEditsAndALaterSaveEnds) {
     const std::vector<FailCase> cases = {
-        {"file_size_limit", "fsize 100\n", "unlimit x\n", false, "File too large"},
+        {"file_size_limit", "fsize 1000\n", "unlimit x\n", false, "File too large"},
         {"unwritable_folder", "chmod 555\n", "chmod 755\n", true, "Permission denied"},
     };
     for (const FailCase& c : cases) {
         Folder folder;
-        const Map old(4, diagonal);
+        const Map old(40, diagonal); // 2600 bytes: over the size limit, which the log line is not
         writeFile(folder.dir / "AREA1.csv", old.csv());
         std::string script;
         if (c.dropPrivileges && geteuid() == 0) {

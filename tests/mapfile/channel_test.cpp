@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -81,6 +82,9 @@ TEST(FileChannel, ChannelNumbersAndNames) {
     EXPECT_FALSE(openChannel((dir / "f.txt").string(), 2, kChannelCount + 1));
     EXPECT_FALSE(openChannel((dir / "f.txt").string(), 4, 1)) << "no mode 4";
     EXPECT_FALSE(fs::exists(dir / "f.txt"));
+    // Only regular files: a FIFO nobody opens at the other end is refused at once in every mode.
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
+    for (int mode = 0; mode <= 3; ++mode) EXPECT_FALSE(openChannel((dir / "fifo").string(), mode, 1)) << mode;
 
     fs::create_directory(dir / "sub");
     const std::string cp932Name = (dir / "sub").string() + "\\" + platform::cp932::fromUtf8("マップ.csv");

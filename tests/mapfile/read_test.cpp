@@ -7,6 +7,7 @@
 
 #include <random>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -46,6 +47,7 @@ struct ReadRow {
     std::string text;
     int lastRow;
     std::vector<Cell> cells;
+    ReadStatus status = ReadStatus::Complete;
 };
 
 // Rows both readers agree on: the format is read by one algorithm.
@@ -53,8 +55,12 @@ std::vector<ReadRow> commonRows() {
     return {
         {"empty", "", -1, {{0, 0, 0}}},
         {"three lines", line(32) + line(32) + line(32), 2, {{31, 2, 1}, {0, 3, 0}}},
-        {"LF-only lines have no row", "1,2\n3,4\n", -1, {{0, 0, 1}, {1, 0, 2}, {2, 0, 0}}},
-        {"unterminated last line", "1,2\r\n3,4", 0, {{0, 1, 3}, {1, 1, 0}}},
+        {"LF-only lines have no row",
+         "1,2\n3,4\n",
+         -1,
+         {{0, 0, 1}, {1, 0, 2}, {2, 0, 0}},
+         ReadStatus::NoFinalCr},
+        {"unterminated last line", "1,2\r\n3,4", 0, {{0, 1, 3}, {1, 1, 0}}, ReadStatus::NoFinalCr},
         {"hexadecimal", "&H1005,&hff,&O17\r\n", 0, {{0, 0, 4101}, {1, 0, 255}, {2, 0, 15}}},
         {"leading blanks, trailing text, fractions",
          " 12,12abc,&HC,1.9,-1.9,\t3\r\n",
@@ -67,7 +73,11 @@ std::vector<ReadRow> commonRows() {
         {"out of the 32-bit range", "5000000000,-3000000000\r\n", 0, {{0, 0, 0}, {1, 0, 0}}},
         {"field without digits", "abc,,-\r\n", 0, {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}}},
         {"last byte CR", "5,6\r", 0, {{0, 0, 5}, {1, 0, 6}}},
-        {"zero byte ends the data", std::string("1,2\r\n3\0,4\r\n", 11), 0, {{0, 0, 1}, {0, 1, 0}}},
+        {"zero byte ends the data",
+         std::string("1,2\r\n3\0,4\r\n", 11),
+         0,
+         {{0, 0, 1}, {0, 1, 0}},
+         ReadStatus::ZeroByte},
         {"short field after a long one", "123456,7\r\n", 0, {{0, 0, -7616}, {1, 0, 7}}},
         {"the byte after CR is skipped unseen", "1\rX2,3\r\n", 1, {{0, 0, 1}, {0, 1, 2}, {1, 1, 3}}},
         {"field of 255 characters", std::string(254, ' ') + "7\r\n", 0, {{0, 0, 7}}},
@@ -79,7 +89,7 @@ template <class Map> void checkRows(const char* layout) {
         Map map;
         map.cells.assign(map.cells.size(), 99); // a read starts from an empty map
         map.lastRow = 42;
-        EXPECT_EQ(readMapText(map, r.text), ReadStatus::Complete) << layout << ": " << r.name;
+        EXPECT_EQ(readMapText(map, r.text), r.status) << layout << ": " << r.name;
         EXPECT_EQ(map.lastRow, r.lastRow) << layout << ": " << r.name;
         for (const Cell& c : r.cells)
             EXPECT_EQ(map.at(c.column, c.row), c.value)
@@ -160,10 +170,10 @@ TEST(MapRead, EditorCapacityBreachesKeepTheRowsBefore) {
             {"7002 lines", repeat("1\r\n", 7001) + "5\r\n", ReadStatus::CapacityBreach, 7000, {{0, 7000, 1}}},
             {"a field of 256 characters",
              two + std::string(255, ' ') + "7\r\n",
-             ReadStatus::CapacityBreach,
+             ReadStatus::FieldTooLong,
              1,
              {{0, 2, 0}}},
-            {"a long field cut by the end", two + std::string(300, '1'), ReadStatus::CapacityBreach, 1, {}},
+            {"a long field cut by the end", two + std::string(300, '1'), ReadStatus::FieldTooLong, 1, {}},
         });
 }
 
@@ -181,7 +191,7 @@ TEST(MapRead, GameCapacityBreachesKeepTheRowsBefore) {
             {"34 fields", line(32) + line(34, "3"), ReadStatus::CapacityBreach, 0, {{32, 1, 3}}},
             {"1001 lines", repeat("1\r\n", 1001), ReadStatus::Complete, 1000, {{0, 1000, 1}}},
             {"1002 lines", repeat("1\r\n", 1002), ReadStatus::CapacityBreach, 1000, {{0, 1000, 1}}},
-            {"a field of 256 characters", std::string(256, '1') + "\r\n", ReadStatus::CapacityBreach, -1, {}},
+            {"a field of 256 characters", std::string(256, '1') + "\r\n", ReadStatus::FieldTooLong, -1, {}},
             {"32767 bytes", padded(32767), ReadStatus::Complete, 130, {{0, 129, 1}, {0, 130, 9}}},
             {"32768 bytes, the LF out of reach",
              padded(32768),
@@ -196,19 +206,29 @@ TEST(MapRead, GameCapacityBreachesKeepTheRowsBefore) {
         });
 }
 
-TEST(MapReadFile, MissingOrUnreadableReadsAsEmpty) {
+TEST(MapReadFile, MissingOrUnreadableReadsAsEmptyAtOnce) {
     TempDir dir;
-    std::filesystem::create_directory(dir / "AREA1.csv");
-    for (const std::string& path : {(dir / "none.csv").string(), (dir / "AREA1.csv").string()}) {
+    std::filesystem::create_directory(dir / "folder.csv");
+    ASSERT_EQ(::mkfifo((dir / "fifo.csv").c_str(), 0644), 0);
+    const struct {
+        std::string path;
+        ReadStatus status;
+    } rows[] = {
+        {(dir / "none.csv").string(), ReadStatus::Missing},
+        {(dir / "folder.csv").string(), ReadStatus::Unreadable},
+        {(dir / "fifo.csv").string(), ReadStatus::Unreadable}, // an open that waited would hang
+        {"/dev/zero", ReadStatus::Unreadable},
+    };
+    for (const auto& r : rows) {
         EditorMap editor;
         editor.cells.assign(editor.cells.size(), 5);
         editor.lastRow = 3;
-        EXPECT_EQ(readMapFile(editor, path), ReadStatus::Missing) << path;
-        EXPECT_EQ(editor.lastRow, -1) << path;
-        EXPECT_EQ(editor.at(0, 0), 0) << path;
+        EXPECT_EQ(readMapFile(editor, r.path), r.status) << r.path;
+        EXPECT_EQ(editor.lastRow, -1) << r.path;
+        EXPECT_EQ(editor.at(0, 0), 0) << r.path;
         GameMap game;
-        EXPECT_EQ(readMapFile(game, path), ReadStatus::Missing) << path;
-        EXPECT_EQ(game.lastRow, -1) << path;
+        EXPECT_EQ(readMapFile(game, r.path), r.status) << r.path;
+        EXPECT_EQ(game.lastRow, -1) << r.path;
     }
 }
 
@@ -216,7 +236,7 @@ TEST(MapReadFile, GameReadsAFileOverItsLimitOnlyUpToTheLimit) {
     TempDir dir;
     testing_support::writeFile(dir / "AREA1.csv", repeat("1,2\r\n", 1000) + std::string(40000, ' '));
     GameMap game;
-    EXPECT_EQ(readMapFile(game, (dir / "AREA1.csv").string()), ReadStatus::CapacityBreach);
+    EXPECT_EQ(readMapFile(game, (dir / "AREA1.csv").string()), ReadStatus::FieldTooLong);
     EXPECT_EQ(game.lastRow, 999);
     EXPECT_EQ(game.at(1, 999), 2);
 }
@@ -272,7 +292,7 @@ TEST(MapRoundTrip, OtherSpellingsAreWrittenBackAsDecimal) {
     } rows[] = {
         {"hexadecimal", "&H1005" + repeat(",0", 31) + "\r\n", "4101" + repeat(",0", 31) + "\r\n"},
         {"over 16 bits", "40000" + repeat(",0", 31) + "\r\n", "-25536" + repeat(",0", 31) + "\r\n"},
-        {"unterminated row dropped", zeroLine() + zeroLine() + zeroLine() + "1,2,3", repeat(zeroLine(), 3)},
+        {"unterminated row kept as it is", repeat(zeroLine(), 3) + "1,2,3", repeat(zeroLine(), 3) + "1,2,3"},
         {"empty file", "", ""},
     };
     for (const Row& r : rows) {

@@ -7,14 +7,18 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <grp.h>
 #include <set>
 #include <string>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -210,14 +214,69 @@ TEST(MapSave, KeepsPermissionsAndLinks) {
         EXPECT_EQ(static_cast<mode_t>(fs::status(dir / "AREA1.csv").permissions()), 0666 & ~mask)
             << "a new map gets the permissions of any new file";
     }
-    {
+}
+
+TEST(MapSave, LinksStayLinksAlsoWhenTheirTargetIsNotThereYet) {
+    for (const std::string kind : {"to a file", "dangling", "loop"}) {
         TempDir dir;
-        writeFile(dir / "real.csv", "old");
-        fs::create_symlink("real.csv", dir / "AREA1.csv");
-        ASSERT_TRUE(writeMapFile(mapWithRows(2, 0), {}, (dir / "AREA1.csv").string()).ok);
-        EXPECT_TRUE(fs::is_symlink(dir / "AREA1.csv")) << "the link was replaced by a file";
-        EXPECT_EQ(readFile(dir / "real.csv"), formatMapText(mapWithRows(2, 0)));
-        EXPECT_EQ(folderEntries(dir.path()), (std::set<std::string>{"AREA1.csv", "real.csv"}));
+        const bool loop = kind == "loop";
+        fs::create_symlink(loop ? "b.csv" : "real.csv", dir / "AREA1.csv");
+        if (loop) fs::create_symlink("AREA1.csv", dir / "b.csv");
+        if (kind == "to a file") writeFile(dir / "real.csv", "old");
+        const WriteResult result = writeMapFile(mapWithRows(2, 0), {}, (dir / "AREA1.csv").string());
+        EXPECT_TRUE(fs::is_symlink(dir / "AREA1.csv")) << kind << ": the link was replaced by a file";
+        EXPECT_EQ(result.ok, !loop) << kind << ": " << result.reason;
+        if (!loop) {
+            EXPECT_EQ(readFile(dir / "real.csv"), formatMapText(mapWithRows(2, 0))) << kind;
+        }
+    }
+}
+
+// Where writing the old file in place would fail, or what a read could not take in cannot be kept,
+// the save fails and leaves the file alone. Run as an ordinary user (as root, as nobody).
+TEST(MapSave, AMapThatMustNotBeReplacedIsLeftAsItWas) {
+    struct Row {
+        const char* name;
+        void (*setup)(const std::string& path);
+        const char* reasonPart;
+    } rows[] = {
+        {"read-only map", [](const std::string& p) { fs::permissions(p, fs::perms(0444)); },
+         "Permission denied"},
+        {"unreadable map", [](const std::string& p) { fs::permissions(p, fs::perms(0200)); },
+         "Permission denied"},
+        {"a FIFO as the map", [](const std::string& p) { fs::remove(p), ::mkfifo(p.c_str(), 0666); },
+         "not a regular file"},
+    };
+    for (const Row& r : rows) {
+        OldMap old;
+        r.setup(old.path);
+        const bool root = ::geteuid() == 0;
+        if (root) {
+            for (const std::string& p : {old.dir.path().string(), old.path})
+                ASSERT_EQ(::lchown(p.c_str(), 65534, 65534), 0);
+        }
+        const int code = inChild([&] {
+            if (root && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+                return 3;
+            EditorMap read, map = mapWithRows(5, 1);
+            readMapFile(read, old.path);
+            map.rest = read.rest; // what the read could not take in goes into the save
+            const WriteResult w = writeMapFile(map, {}, old.path);
+            if (w.ok) return 1;
+            return w.reason.find(r.reasonPart) != std::string::npos ? 0 : 2;
+        });
+        EXPECT_EQ(code, 0)
+            << r.name
+            << ": 1 reported success, 2 the reason does not name the cause, 3 privileges not dropped";
+        struct stat st {};
+        ASSERT_EQ(::lstat(old.path.c_str(), &st), 0) << r.name;
+        if (S_ISREG(st.st_mode)) {
+            EXPECT_EQ(readFile(old.path), old.bytes) << r.name << ": the old map changed";
+        } else {
+            EXPECT_TRUE(S_ISFIFO(st.st_mode)) << r.name << ": the FIFO was replaced";
+        }
+        EXPECT_EQ(folderEntries(old.dir.path()), std::set<std::string>{"AREA1.csv"})
+            << r.name << ": files left behind";
     }
 }
 
@@ -243,23 +302,38 @@ TEST(MapSave, TemporaryNames) {
         const char* name;
         bool matches;
     } rows[] = {
-        {"AREA1.csv.save-abc123", true},   {"AREA1.csv.save-ABCDEF", true},  {"AREA1.csv.save-abc12", false},
-        {"AREA1.csv.save-abc1234", false}, {"AREA1.csv.save-abc_12", false}, {"AREA1.csv", false},
-        {"AREA1.csv.bak", false},          {"other.csv.save-abc123", false}, {"AREA1.csvXsave-abc123", false},
+        {".AREA1.csv.saving-abc123XYZ789", true},
+        {".AREA1.csv.saving-abc123XYZ78", false},
+        {".AREA1.csv.saving-abc123XYZ7890", false},
+        {".AREA1.csv.saving-abc123XYZ_89", false},
+        {"AREA1.csv.saving-abc123XYZ789", false},
+        {"AREA1.csv.save-backup", false},
+        {"AREA1.csv.save-abc123", false},
+        {".other.csv.saving-abc123XYZ789", false},
+        {".AREA1.csv", false},
+        {".AREA1.csvXsaving-abc123XYZ789", false},
     };
     for (const Row& r : rows) EXPECT_EQ(isSaveTemporaryName(r.name, "AREA1.csv"), r.matches) << r.name;
 }
 
-TEST(MapSave, StaleTemporariesOfAnInterruptedSaveAreRemoved) {
+// At start the editor clears away what an interrupted save left; a save still running holds its
+// temporary locked, and whatever else lies beside the map is the user's.
+TEST(MapSave, OnlyStaleTemporariesAreRemoved) {
     TempDir dir;
-    for (const char* name : {"AREA1.csv", "AREA1.csv.save-abc123", "AREA1.csv.save-XYZ789", "AREA1.csv.bak",
-                             "other.csv.save-abc123"})
+    const std::string stale = ".AREA1.csv.saving-abc123XYZ789", held = ".AREA1.csv.saving-Held00000000";
+    for (const std::string& name :
+         {std::string("AREA1.csv"), stale, held, std::string("AREA1.csv.save-backup"),
+          std::string("AREA1.csv.save-abc123"), std::string(".other.csv.saving-abc123XYZ789")})
         writeFile(dir / name, "x");
-    fs::create_directory(dir / "AREA1.csv.save-dir123");
-    EXPECT_EQ(removeStaleSaveFiles((dir / "AREA1.csv").string()), 2);
+    fs::create_directory(dir / ".AREA1.csv.saving-Folder000000");
+    const int holder = ::open((dir / held).c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    EXPECT_EQ(removeStaleSaveFiles((dir / "AREA1.csv").string()), 1);
+    ::close(holder);
     EXPECT_EQ(folderEntries(dir.path()),
-              (std::set<std::string>{"AREA1.csv", "AREA1.csv.bak", "other.csv.save-abc123",
-                                     "AREA1.csv.save-dir123"}));
+              (std::set<std::string>{"AREA1.csv", held, "AREA1.csv.save-backup", "AREA1.csv.save-abc123",
+                                     ".other.csv.saving-abc123XYZ789", ".AREA1.csv.saving-Folder000000"}));
     EXPECT_EQ(removeStaleSaveFiles((dir / "missing" / "AREA1.csv").string()), 0);
 }
 

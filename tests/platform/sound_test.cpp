@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -36,24 +37,32 @@ std::string makeWav(int samples) {
 } // namespace
 
 TEST(Sound, PlaysAWavAndNothingForAMissingOrBrokenFile) {
+    enum Kind { kNone, kFile, kFifo };
     struct Case {
         const char* name;
-        bool create;
+        Kind kind;
         std::string bytes;
         bool expectPlays;
     };
     const std::string wav = makeWav(11025);
+    std::string claimsMore = wav;
+    claimsMore[40] = '\xF0', claimsMore[41] = claimsMore[42] = claimsMore[43] = '\xFF'; // data size ~4 GB
     const Case cases[] = {
-        {"a WAV file", true, wav, true},
-        {"no file", false, "", false},
-        {"an empty file", true, "", false},
-        {"not a WAV", true, "this is text, not sound", false},
-        {"header cut short", true, wav.substr(0, 30), false},
+        {"a WAV file", kFile, wav, true},
+        {"no file", kNone, "", false},
+        {"an empty file", kFile, "", false},
+        {"not a WAV", kFile, "this is text, not sound", false},
+        {"header cut short", kFile, wav.substr(0, 30), false},
+        {"data size beyond the file", kFile, claimsMore, false},
+        {"a FIFO nobody writes", kFifo, "", false}, // an open that waited would never return
     };
     testing_support::TempDir dir;
     for (const Case& c : cases) {
         const auto path = dir / (std::string("s_") + std::to_string(&c - cases) + ".wav");
-        if (c.create) testing_support::writeFile(path, c.bytes);
+        if (c.kind == kFile) testing_support::writeFile(path, c.bytes);
+        if (c.kind == kFifo) {
+            ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+        }
         EXPECT_EQ(platform::sound::playWav(path.string()), c.expectPlays) << c.name;
     }
 }

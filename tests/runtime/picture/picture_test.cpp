@@ -9,9 +9,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
 #include <functional>
 #include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -33,6 +38,18 @@ bool eventually(const std::function<bool()>& condition) {
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     return condition();
+}
+
+// An RLE8 BMP of the given size whose data is only the end-of-bitmap mark.
+std::string rleBmp(int32_t w, int32_t h) {
+    image_files::BmpSpec s;
+    s.width = w;
+    s.height = h;
+    s.bpp = 8;
+    s.compression = 1;
+    s.palette = {0x000000};
+    s.data = {0, 1};
+    return image_files::bmpFile(s);
 }
 
 class PictureTest : public CanvasTest {
@@ -139,6 +156,7 @@ TEST_F(PictureTest, FailedLoadsLeaveThePictureAsItWas) {
         {"text.bmp", "hello", 0, 0},
         {"empty.gif", "", 0, 0},
         {"short.png", pngHeader(1, 1).substr(0, 20), 0, 0},
+        {"bomb.bmp", rleBmp(16384, 4096), 0, 0}, // 64 Mi pixels from a 1 KiB-sized claim
     };
     for (const Row& r : rows) {
         EXPECT_EQ(p.loadPicture(write(r.name, r.bytes)), 0) << r.name;
@@ -149,13 +167,39 @@ TEST_F(PictureTest, FailedLoadsLeaveThePictureAsItWas) {
         EXPECT_EQ(p.imageFile().width(), r.fileW) << r.name;
         EXPECT_EQ(p.imageFile().height(), r.fileH) << r.name;
     }
-    // A missing file (or a folder) leaves even the loader's description alone.
+    // A missing file (or a folder, or a FIFO nobody writes, refused at once) leaves even the loader's
+    // description alone.
     ASSERT_EQ(p.loadPicture(write("size.png", pngHeader(300, 7))), 0);
     EXPECT_EQ(p.loadPicture((dir / "missing.bmp").string()), 0);
     EXPECT_EQ(p.loadPicture(dir.path().string()), 0);
+    ASSERT_EQ(::mkfifo((dir / "fifo.bmp").c_str(), 0644), 0);
+    EXPECT_EQ(p.loadPicture((dir / "fifo.bmp").string()), 0);
     EXPECT_EQ(p.imageFile().width(), 300);
     EXPECT_EQ(p.imageFile().format(), ImageFormat::Png);
     EXPECT_EQ(p.bitmap(), before);
+}
+
+TEST_F(PictureTest, NoMemoryForAnImageIsAFailedLoad) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers' shadow memory does not fit under an address-space limit";
+#else
+    const std::string path = write("large.bmp", rleBmp(4096, 4096)); // allowed: 16 Mi pixels, 64 MiB
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        Picture p;
+        p.setScanDelay(-1);
+        long pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        rlimit limit{};
+        limit.rlim_cur = limit.rlim_max = static_cast<rlim_t>(pages * ::sysconf(_SC_PAGESIZE)) + (32 << 20);
+        if (::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(3);
+        ::_exit(p.loadPicture(path) == 0 && p.bitmap() == nullptr ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "the load ended the process (signal " << WTERMSIG(status) << ")";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the load succeeded or kept a bitmap, 3: no memory limit";
+#endif
 }
 
 TEST_F(PictureTest, ScanFillsTheTableAndRaisesReady) {
