@@ -6,6 +6,7 @@
 #   e2e_launch PROGRAM [ARGS...]   start a program in the background (sets APP_PID)
 #   e2e_wait_window [CLASS] [SECS] wait for a mapped window of that class (default PROMPT); echoes its id
 #   e2e_wait_title ID TEXT [SECS]  wait until the window's title is TEXT
+#   e2e_wait_size ID WxH [SECS]    wait until the window's client size is WxH
 #   e2e_key ID KEY...              send keys (xdotool names) to the window through XTest
 #   e2e_keycode ID CODE...         send X key codes (keypad keys) to the window
 #   e2e_screenshot OUT.png [ID]    screenshot of the window (or the whole screen) as PNG
@@ -115,6 +116,17 @@ e2e_wait_title() {
         sleep 0.1
     done
     e2e_fail "title of window $id is \"$(xdotool getwindowname "$id" 2>/dev/null || true)\", expected \"$text\""
+}
+
+# The program sets its title before its size, so a title seen does not mean the size is set yet.
+e2e_wait_size() {
+    local id=$1 size=$2 secs=${3:-10} now="" i
+    for i in $(seq 1 $((secs * 10))); do
+        now=$(xdotool getwindowgeometry "$id" 2>/dev/null | sed -n 's/.*Geometry: //p')
+        [ "$now" = "$size" ] && return 0
+        sleep 0.1
+    done
+    e2e_fail "client size is $now, expected $size"
 }
 
 # Without a window manager the window has the focus only when it is given it.

@@ -44,8 +44,7 @@ for i in $(seq 1 200); do
     sleep 0.1
 done
 [ -n "$id" ] || e2e_fail "no window of class PROMPT titled スクロール背景作成ツール"
-geometry=$(xdotool getwindowgeometry "$id" | sed -n 's/.*Geometry: //p')
-[ "$geometry" = "800x480" ] || e2e_fail "client size is $geometry, expected 800x480"
+e2e_wait_size "$id" 800x480
 
 # The editor's text area (rows 19 to 25 from column 65): every key below changes it.
 text_area() {

@@ -9,8 +9,7 @@ e2e_wait_title "$id" "プロンプト表示テスト"
 e2e_wait_output ready
 
 # The window as the desktop sees it: class, client size, place, a frame of fixed size, the icon.
-geometry=$(xdotool getwindowgeometry "$id" | sed -n 's/.*Geometry: //p')
-[ "$geometry" = "640x490" ] || e2e_fail "client size is $geometry, expected 640x490"
+e2e_wait_size "$id" 640x490
 position=$(xdotool getwindowgeometry "$id" | sed -n 's/.*Position: \([0-9]*,[0-9]*\).*/\1/p')
 [ "$position" = "0,0" ] || e2e_fail "window is at $position, expected 0,0"
 props=$(xprop -id "$id" WM_CLASS WM_NORMAL_HINTS _NET_WM_ICON)

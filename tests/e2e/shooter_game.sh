@@ -32,8 +32,7 @@ expected_start=$'タイトル名\nデータ読取中 しばらくお待ち下さ
     sed -n 4p <<<"$titles" | grep -Eq "$final" || e2e_fail "titles were: $titles"
 speed=$(sed -n 4p <<<"$titles" | sed -E 's/.*実験 ([0-9]+)ドット.*/\1/')
 
-geometry=$(xdotool getwindowgeometry "$id" | sed -n 's/.*Geometry: //p')
-[ "$geometry" = "640x490" ] || e2e_fail "client size is $geometry, expected 640x490"
+e2e_wait_size "$id" 640x490
 
 # Rows of the playfield (window rows 0..459) as bands: "tile first-row height" from the top. Each
 # row's tile is the one most of five sample columns show, so a sprite on one column does not count.
