@@ -3,6 +3,8 @@
 #include "runtime/core/rtmath.hpp"
 #include "shooter/ground_objects.hpp"
 
+#include <algorithm>
+
 namespace shooter {
 
 void drawSlot(const GameState& g, GamePictures& p, int slot) {
@@ -22,28 +24,47 @@ void drawSlot(const GameState& g, GamePictures& p, int slot) {
     sprite.putOnto(p.screenPicture, px, py, -1, -1, picture::kSrcPaint);
 }
 
+namespace {
+
+// The due map row at y 0 of `target` (tiles 0..9 only, columns 0..31), with its ground objects.
+void drawDueRow(GameState& g, GamePictures& p, picture::Surface& target) {
+    if (!rowIsDue(g) || g.mapRow < 0 || g.mapRow >= kMapRows) return;
+    startRowObjects(g);
+    const size_t rowStart = static_cast<size_t>(g.mapRow) * kMapColumns;
+    for (int col = 0; col < kMapVisibleColumns; ++col) {
+        const int tileCode = g.mapCells[rowStart + static_cast<size_t>(col)] & 0xFF;
+        // Codes above 9 draw nothing: the square keeps whatever the scroll left there.
+        if (tileCode <= 9)
+            p.tilePicture[static_cast<size_t>(tileCode)].putOnto(target, col * kTileSize, 0, -1, -1, 0);
+    }
+}
+
+} // namespace
+
 void renderFrame(GameState& g, GamePictures& p) {
     for (int slot = kSlotCount - 1; slot >= 0; --slot) {
         if (g.obj.kind[static_cast<size_t>(slot)] > 0) drawSlot(g, p, slot);
     }
     p.screenPicture.putAt(0, kViewOffsetY, picture::kSrcCopy);
 
-    // The clean background one step lower; the top rows keep what the frame held there.
-    p.backgroundPicture.putOnto(p.screenPicture, 0, g.speedFactor, -1, -1, picture::kSrcCopy);
-
-    if (rowIsDue(g) && g.mapRow >= 0 && g.mapRow < kMapRows) {
-        startRowObjects(g);
-        const size_t rowStart = static_cast<size_t>(g.mapRow) * kMapColumns;
-        for (int col = 0; col < kMapVisibleColumns; ++col) {
-            const int tileCode = g.mapCells[rowStart + static_cast<size_t>(col)] & 0xFF;
-            // Codes above 9 draw nothing: the square keeps whatever the scroll left there.
-            if (tileCode <= 9)
-                p.tilePicture[static_cast<size_t>(tileCode)].putOnto(p.screenPicture, col * kTileSize, 0, -1,
-                                                                     -1, 0);
-        }
+    // Scroll, new row, keep: the clean background one step lower on the frame, whose top rows keep
+    // what the frame held there, the due row drawn on it, and the result kept as the background.
+    pixels::Bitmap* screen = p.screenPicture.bitmap();
+    pixels::Bitmap* background = p.backgroundPicture.bitmap();
+    if (screen && background && screen->width == background->width && screen->height == background->height) {
+        // The same pixels, made on the background in place and then copied whole onto the frame:
+        // one picture less in the processor's cache than going through the frame first.
+        const int32_t step = std::clamp<int32_t>(g.speedFactor, 0, background->height);
+        pixels::blit(*background, 0, step, background->width, background->height, *background, 0, 0,
+                     picture::kSrcCopy);
+        pixels::blit(*background, 0, 0, background->width, step, *screen, 0, 0, picture::kSrcCopy);
+        drawDueRow(g, p, p.backgroundPicture);
+        p.backgroundPicture.putOnto(p.screenPicture, 0, 0, -1, -1, picture::kSrcCopy);
+    } else {
+        p.backgroundPicture.putOnto(p.screenPicture, 0, g.speedFactor, -1, -1, picture::kSrcCopy);
+        drawDueRow(g, p, p.screenPicture);
+        p.screenPicture.putOnto(p.backgroundPicture, 0, 0, -1, -1, picture::kSrcCopy);
     }
-
-    p.screenPicture.putOnto(p.backgroundPicture, 0, 0, -1, -1, picture::kSrcCopy);
 }
 
 } // namespace shooter
