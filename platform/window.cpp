@@ -128,10 +128,10 @@ void followWindowSize() {
     paint();
 }
 
-void handleKey(int vk, bool down) {
+void handleKey(int vk, bool down, uint16_t modifiers) {
     if (vk <= 0 || vk > 255) return;
     keys::setKeyDown(vk, down);
-    if (down && local.callbacks.keyDown) local.callbacks.keyDown(vk);
+    if (down && !isSystemKey(vk, modifiers) && local.callbacks.keyDown) local.callbacks.keyDown(vk);
 }
 
 std::string describeNoDisplay() {
@@ -221,7 +221,7 @@ void eventLoop() {
         case SDL_KEYDOWN:
         case SDL_KEYUP:
             handleKey(virtualKeyFromEvent(e.key.keysym.scancode, e.key.keysym.sym, e.key.keysym.mod),
-                      e.type == SDL_KEYDOWN);
+                      e.type == SDL_KEYDOWN, e.key.keysym.mod);
             break;
         default:
             break;
@@ -472,6 +472,13 @@ int virtualKeyFromEvent(int32_t scancode, int32_t keycode, uint16_t modifiers) {
         return 145;
     case SDL_SCANCODE_PRINTSCREEN:
         return 44;
+    case SDL_SCANCODE_LGUI:
+        return 91;
+    case SDL_SCANCODE_RGUI:
+        return 92;
+    case SDL_SCANCODE_APPLICATION:
+    case SDL_SCANCODE_MENU:
+        return 93;
     case SDL_SCANCODE_SEMICOLON:
         return 0xBA;
     case SDL_SCANCODE_EQUALS:
@@ -506,8 +513,20 @@ int virtualKeyFromEvent(int32_t scancode, int32_t keycode, uint16_t modifiers) {
     return 0;
 }
 
+bool isSystemKey(int vk, uint16_t modifiers) {
+    if (vk == keys::kF10) return true;
+    // Alt together with Ctrl is AltGr on many layouts, which types characters: not a system key.
+    return (vk == keys::kMenu || (modifiers & KMOD_ALT) != 0) && (modifiers & KMOD_CTRL) == 0;
+}
+
 void injectKey(int vk, bool down) {
-    runOnWindowThread([=] { handleKey(vk, down); });
+    // Without modifier state of its own, Alt and Ctrl count as held while the key-state table has
+    // them down.
+    runOnWindowThread([=] {
+        const uint16_t modifiers = (keys::isKeyDown(keys::kMenu) ? KMOD_LALT : 0) |
+                                   (keys::isKeyDown(keys::kControl) ? KMOD_LCTRL : 0);
+        handleKey(vk, down, modifiers);
+    });
 }
 
 void injectKeyEvent(int32_t scancode, int32_t keycode, uint16_t modifiers, bool down) {
