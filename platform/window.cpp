@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -352,6 +353,16 @@ void requestPaint() {
 
 void flush() {
     runOnWindowThread([] {});
+}
+
+std::optional<bool> showMessageBox(const std::string& utf8Caption, const std::string& utf8Text) {
+    bool shown = false;
+    if (!runOnWindowThread([&] {
+            shown = SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, utf8Caption.c_str(), utf8Text.c_str(),
+                                             nullptr) == 0;
+        }))
+        return std::nullopt;
+    return shown;
 }
 
 std::string titleUtf8() {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -57,6 +58,12 @@ void requestPaint();
 
 // Waits until the window thread has handled every request made before this call.
 void flush();
+
+// A modal message box (UTF-8), shown by the window thread: the video system's message box also
+// raises the focused window and flushes the window's display connection, which only the window
+// thread may touch. Returns once the box is dismissed: whether it could be shown, or nothing
+// without an open window. The window is not served meanwhile; what arrives waits its turn.
+std::optional<bool> showMessageBox(const std::string& utf8Caption, const std::string& utf8Text);
 
 // What the window shows now, read back from the window thread (for tests and tools).
 std::string titleUtf8();
