@@ -23,6 +23,9 @@ namespace {
 constexpr int32_t kInitialClientWidth = 640;
 constexpr int32_t kInitialClientHeight = 480;
 
+// The longest the window thread waits before it looks at the display connection again.
+constexpr int kWaitSliceMs = 100;
+
 // Codes of the one user event type the window thread listens for.
 enum UserCode : int32_t { kPresent = 1, kPaint = 2, kCommand = 3 };
 
@@ -179,7 +182,10 @@ void fail(std::string why) {
 void eventLoop() {
     SDL_Event e;
     for (;;) {
-        if (!SDL_WaitEvent(&e)) continue;
+        // A safety net only: every wait ends after a while, and the next one reads the display
+        // connection again, so an event that reached the connection without waking the wait is
+        // still handled.
+        if (!SDL_WaitEventTimeout(&e, kWaitSliceMs)) continue;
         if (e.type == shared().userEvent.load()) {
             switch (e.user.code) {
             case kPresent:
