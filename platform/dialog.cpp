@@ -1,6 +1,7 @@
 #include "platform/dialog.hpp"
 
 #include "platform/cp932.hpp"
+#include "platform/window.hpp"
 
 #include <SDL.h>
 #include <cstdio>
@@ -38,9 +39,14 @@ void showMessageBox(std::string_view cp932Text, std::string_view cp932Caption) {
             return;
         }
     }
-    if (displayAvailable() &&
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), nullptr) == 0)
-        return;
+    if (displayAvailable()) {
+        // While the program's window is open, its thread shows the box (see window::showMessageBox).
+        const std::optional<bool> shown = window::showMessageBox(caption, text);
+        if (shown
+                ? *shown
+                : SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), nullptr) == 0)
+            return;
+    }
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     std::fflush(stderr);
 }

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -21,6 +22,9 @@ namespace {
 // The size the window has before the program gives it its own.
 constexpr int32_t kInitialClientWidth = 640;
 constexpr int32_t kInitialClientHeight = 480;
+
+// The longest the window thread waits before it looks at the display connection again.
+constexpr int kWaitSliceMs = 100;
 
 // Codes of the one user event type the window thread listens for.
 enum UserCode : int32_t { kPresent = 1, kPaint = 2, kCommand = 3 };
@@ -128,10 +132,10 @@ void followWindowSize() {
     paint();
 }
 
-void handleKey(int vk, bool down) {
+void handleKey(int vk, bool down, uint16_t modifiers) {
     if (vk <= 0 || vk > 255) return;
     keys::setKeyDown(vk, down);
-    if (down && local.callbacks.keyDown) local.callbacks.keyDown(vk);
+    if (down && !isSystemKey(vk, modifiers) && local.callbacks.keyDown) local.callbacks.keyDown(vk);
 }
 
 std::string describeNoDisplay() {
@@ -178,7 +182,10 @@ void fail(std::string why) {
 void eventLoop() {
     SDL_Event e;
     for (;;) {
-        if (!SDL_WaitEvent(&e)) continue;
+        // A safety net only: every wait ends after a while, and the next one reads the display
+        // connection again, so an event that reached the connection without waking the wait is
+        // still handled.
+        if (!SDL_WaitEventTimeout(&e, kWaitSliceMs)) continue;
         if (e.type == shared().userEvent.load()) {
             switch (e.user.code) {
             case kPresent:
@@ -221,7 +228,7 @@ void eventLoop() {
         case SDL_KEYDOWN:
         case SDL_KEYUP:
             handleKey(virtualKeyFromEvent(e.key.keysym.scancode, e.key.keysym.sym, e.key.keysym.mod),
-                      e.type == SDL_KEYDOWN);
+                      e.type == SDL_KEYDOWN, e.key.keysym.mod);
             break;
         default:
             break;
@@ -354,6 +361,16 @@ void flush() {
     runOnWindowThread([] {});
 }
 
+std::optional<bool> showMessageBox(const std::string& utf8Caption, const std::string& utf8Text) {
+    bool shown = false;
+    if (!runOnWindowThread([&] {
+            shown = SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, utf8Caption.c_str(), utf8Text.c_str(),
+                                             nullptr) == 0;
+        }))
+        return std::nullopt;
+    return shown;
+}
+
 std::string titleUtf8() {
     std::string title;
     runOnWindowThread([&] { title = SDL_GetWindowTitle(local.window); });
@@ -472,6 +489,13 @@ int virtualKeyFromEvent(int32_t scancode, int32_t keycode, uint16_t modifiers) {
         return 145;
     case SDL_SCANCODE_PRINTSCREEN:
         return 44;
+    case SDL_SCANCODE_LGUI:
+        return 91;
+    case SDL_SCANCODE_RGUI:
+        return 92;
+    case SDL_SCANCODE_APPLICATION:
+    case SDL_SCANCODE_MENU:
+        return 93;
     case SDL_SCANCODE_SEMICOLON:
         return 0xBA;
     case SDL_SCANCODE_EQUALS:
@@ -506,8 +530,20 @@ int virtualKeyFromEvent(int32_t scancode, int32_t keycode, uint16_t modifiers) {
     return 0;
 }
 
+bool isSystemKey(int vk, uint16_t modifiers) {
+    if (vk == keys::kF10) return true;
+    // Alt together with Ctrl is AltGr on many layouts, which types characters: not a system key.
+    return (vk == keys::kMenu || (modifiers & KMOD_ALT) != 0) && (modifiers & KMOD_CTRL) == 0;
+}
+
 void injectKey(int vk, bool down) {
-    runOnWindowThread([=] { handleKey(vk, down); });
+    // Without modifier state of its own, Alt and Ctrl count as held while the key-state table has
+    // them down.
+    runOnWindowThread([=] {
+        const uint16_t modifiers = (keys::isKeyDown(keys::kMenu) ? KMOD_LALT : 0) |
+                                   (keys::isKeyDown(keys::kControl) ? KMOD_LCTRL : 0);
+        handleKey(vk, down, modifiers);
+    });
 }
 
 void injectKeyEvent(int32_t scancode, int32_t keycode, uint16_t modifiers, bool down) {

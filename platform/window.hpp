@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,7 +21,8 @@ struct Callbacks {
     // The whole client area must be drawn again (first show, exposure, resize, invalidation).
     // The client size is given; the handler draws into its framebuffer and returns.
     std::function<void(int32_t clientWidth, int32_t clientHeight)> paint;
-    // A key went down (auto-repeat included) as a virtual-key code 1..255.
+    // A key that is not a system key went down (auto-repeat included), as a virtual-key code
+    // 1..255. System keys (see isSystemKey) only reach the key-state table.
     std::function<void(int vk)> keyDown;
 };
 
@@ -57,6 +59,12 @@ void requestPaint();
 // Waits until the window thread has handled every request made before this call.
 void flush();
 
+// A modal message box (UTF-8), shown by the window thread: the video system's message box also
+// raises the focused window and flushes the window's display connection, which only the window
+// thread may touch. Returns once the box is dismissed: whether it could be shown, or nothing
+// without an open window. The window is not served meanwhile; what arrives waits its turn.
+std::optional<bool> showMessageBox(const std::string& utf8Caption, const std::string& utf8Text);
+
 // What the window shows now, read back from the window thread (for tests and tools).
 std::string titleUtf8();
 struct Geometry {
@@ -70,9 +78,13 @@ pixels::Bitmap presentedPixels();
 // Maps a key event of the video library (scan code, key code, modifier state) to a virtual-key
 // code; 0 when the key has none.
 int virtualKeyFromEvent(int32_t scancode, int32_t keycode, uint16_t modifiers);
+// Whether a key-down is a system key, which the desktop keeps for its own menus: Alt on either
+// side, F10, and any key pressed while Alt is held without Ctrl (modifiers as in a key event).
+bool isSystemKey(int vk, uint16_t modifiers);
 
 // A key event as if it came from the keyboard: it takes the same path on the window thread
-// (key-state table, then the keyDown callback for a key-down). Waits until it was handled.
+// (key-state table, then the keyDown callback for a key-down that is not a system key; Alt and
+// Ctrl count as held while the key-state table has them down). Waits until it was handled.
 void injectKey(int vk, bool down);
 // A key event of the video library itself (scan code, key code, modifiers), put into its event
 // queue as the keyboard would; waits until the window thread has handled it.

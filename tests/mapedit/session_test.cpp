@@ -120,6 +120,14 @@ Snapshot loadSnapshot(const fs::path& path) {
     return s;
 }
 
+// A key event of the video library: scan code, key code, modifiers.
+struct KeyEvent {
+    int scancode, keycode, modifiers;
+};
+constexpr int kNonChar = 1 << 30, kAltMod = 0x0100;
+constexpr KeyEvent kLeftAlt{226, kNonChar | 226, kAltMod}, kRightAlt{230, kNonChar | 230, 0x0200},
+    kF10{67, kNonChar | 67, 0}, kAltX{27, 'x', kAltMod}, kAltTab{43, '\t', kAltMod};
+
 // The script of one session; ends with Esc and Enter.
 struct Script {
     std::string lines;
@@ -129,6 +137,16 @@ struct Script {
     }
     Script& repeat(int vk, int n) {
         for (int i = 0; i < n; ++i) keys({vk});
+        return *this;
+    }
+    // System keys, pressed in order and released in reverse; none may reach the key latch.
+    Script& systemKeys(std::initializer_list<KeyEvent> events) {
+        auto line = [this](const char* verb, const KeyEvent& e) {
+            lines += std::string(verb) + " " + std::to_string(e.scancode) + "," + std::to_string(e.keycode) +
+                     "," + std::to_string(e.modifiers) + "\n";
+        };
+        for (const KeyEvent& e : events) line("sysdown", e);
+        for (auto e = std::rbegin(events); e != std::rend(events); ++e) line("sysup", *e);
         return *this;
     }
     Script& snap(const std::string& name) {
@@ -271,6 +289,20 @@ TEST(MapeditSession, EditsAreWrittenByteForByte) {
     cases.push_back({"esc_then_n_goes_on_editing", Map(2),
                      Script().keys({'4', kEsc, 'N', kR, '6', kEsc, 110, kR, '8'}),
                      [](Map& m) { m.at(0, 0) = 4, m.at(1, 0) = 6, m.at(3, 0) = 8; }});
+    cases.push_back({"system_keys_leave_the_quit_question_open", Map(2),
+                     Script()
+                         .keys({'4', kEsc})
+                         .systemKeys({kLeftAlt})
+                         .systemKeys({kRightAlt})
+                         .systemKeys({kF10})
+                         .systemKeys({kLeftAlt, kAltX})
+                         .systemKeys({kLeftAlt, kAltTab})
+                         .snap("question")
+                         .keys({'N', kR, '6'}),
+                     [](Map& m) { m.at(0, 0) = 4, m.at(1, 0) = 6; },
+                     [](const Outcome& out) {
+                         EXPECT_TRUE(shows(out.snaps.at("question").area(24), sjis("終了する?(Enter or N)")));
+                     }});
     cases.push_back({"last_row_0", Map(1), Script().keys({kU, kD, kL, '8', kD, '9'}),
                      [](Map& m) { m.at(31, 0) = 8, m.at(30, 0) = 9; }});
     for (EditCase& c : cases) {

@@ -10,11 +10,14 @@
 //   chmod OCTAL    change the folder's permissions
 //   key VK         press and release a key and wait until the editor asks for the next one
 //   last VK        press and release the key that ends the program
+//   sysdown S,K,M  a key-down event of the video library (scan code, key code, modifiers) that
+//   sysup S,K,M    must stay out of the key latch, and its key-up
 //   snap NAME      write snaps/NAME.snap: client pixels, text rows 0..29, the bytes of AREA1.csv,
 //                  the window's title, client size and whether it can be resized
 #include "mapedit/program.hpp"
 #include "platform/window.hpp"
 #include "runtime/prompt/canvas.hpp"
+#include "runtime/prompt/prompt.hpp"
 
 #include <chrono>
 #include <csignal>
@@ -106,6 +109,17 @@ void press(int vk) {
     platform::window::injectKey(vk, false);
 }
 
+// A key event given as "scancode,keycode,modifiers" that must not reach the key latch. The
+// editor waits for a key meanwhile: had the latch taken it, it would still hold it here or the
+// editor would have ended, which the map written shows.
+void systemKey(const std::string& arg, bool down) {
+    int32_t scancode = 0, keycode = 0, modifiers = 0;
+    if (std::sscanf(arg.c_str(), "%d,%d,%d", &scancode, &keycode, &modifiers) != 3)
+        fail("bad key event " + arg);
+    platform::window::injectKeyEvent(scancode, keycode, static_cast<uint16_t>(modifiers), down);
+    if (prompt::keyLatch.load() != 0) fail("the key event " + arg + " reached the key latch");
+}
+
 void drive(const std::vector<Command>& script, const std::string& folder) {
     waitFor([] { return mapedit::keyRequestCount() >= 1; }, "the editor's first key request");
     for (const Command& c : script) {
@@ -117,6 +131,8 @@ void drive(const std::vector<Command>& script, const std::string& folder) {
         } else if (c.verb == "last") {
             press(std::stoi(c.arg));
             waitFor([] { return false; }, "the program to end after key " + c.arg);
+        } else if (c.verb == "sysdown" || c.verb == "sysup") {
+            systemKey(c.arg, c.verb == "sysdown");
         } else if (c.verb == "snap") {
             snapshot(c.arg);
         } else if (c.verb == "fsize") {
