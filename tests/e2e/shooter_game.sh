@@ -36,19 +36,20 @@ e2e_wait_size "$id" 640x490
 
 # Rows of the playfield (window rows 0..459) as bands: "tile first-row height" from the top. Each
 # row's tile is the one most of five sample columns show, so a sprite on one column does not count.
+# Tiles are kept as "t<n>" inside awk: a bare 0 would compare equal to a not-yet-set band.
 declare -A tile_of
 for t in $(seq 0 9); do tile_of[$(colour tile $t)]=$t; done
 bands() {
     local x
     for x in 8 136 264 392 504; do xwd_tool --column "$x" "$1" | head -n 460 >"$E2E_TMP/col$x"; done
     paste -d' ' "$E2E_TMP"/col{8,136,264,392,504} | awk -v map="$(for c in "${!tile_of[@]}"; do printf '%s=%s ' "$c" "${tile_of[$c]}"; done)" '
-        BEGIN { n = split(map, pairs, " "); for (i = 1; i <= n; i++) { split(pairs[i], kv, "="); tile[kv[1]] = kv[2] } }
+        BEGIN { n = split(map, pairs, " "); for (i = 1; i <= n; i++) { split(pairs[i], kv, "="); tile[kv[1]] = "t" kv[2] } }
         {
-            delete votes; best = "-"; most = 0
+            delete votes; best = "t-"; most = 0
             for (i = 1; i <= NF; i++) if ($i in tile) { v = ++votes[tile[$i]]; if (v > most) { most = v; best = tile[$i] } }
-            if (best != cur) { if (NR > 1) print cur, start, NR - 1 - start; cur = best; start = NR - 1 }
+            if (best != cur) { if (NR > 1) print substr(cur, 2), start, NR - 1 - start; cur = best; start = NR - 1 }
         }
-        END { print cur, start, NR - start }'
+        END { print substr(cur, 2), start, NR - start }'
 }
 
 # The map's rows come in at the top: every whole band is 16 rows and the tile goes up by one (mod 10)
