@@ -12,7 +12,7 @@ SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 FUZZ_SECONDS ?= 30
 PLAY := play
 
-.PHONY: deps build run edit play test test-release test-asan test-tsan test-fuzz bench format clean
+.PHONY: deps build run edit play test test-release test-asan test-tsan test-fuzz bench soak format clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -72,7 +72,11 @@ test-fuzz:
 	else echo "clang++ not found: fuzzing skipped"; fi
 
 bench: build
-	@for b in build/release/bench/bench_*; do [ -x "$$b" ] && $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
+	@for b in build/release/bench/bench_*; do [ -x "$$b" ] && $$b --benchmark_filter=-Soak --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
+
+# A million frames of the real game loop (minutes): memory, strings and threads must not grow.
+soak: build
+	build/release/bench/bench_game --benchmark_filter=Soak
 
 format:
 	git ls-files '*.cpp' '*.hpp' | xargs clang-format -i
