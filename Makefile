@@ -2,17 +2,22 @@
 # make edit  - the same for the map editor
 # make test  - install what is missing, build every configuration and run the whole suite in each
 # make build - the Release build only
+# make soak  - a million frames of the game loop: memory, strings and threads must not grow
+# make install - install both programs, their data, icons and menu entries under PREFIX (~/.local)
+# make package - a Debian package of the same, under /usr (build/release/shooter_*.deb)
 
 PACKAGES := build-essential cmake ninja-build pkg-config \
 	libsdl2-dev libfreetype-dev libfontconfig-dev libturbojpeg0-dev libgif-dev zlib1g-dev libx11-dev libxtst-dev \
 	fonts-ipafont-gothic libgtest-dev libgmock-dev libbenchmark-dev \
-	clang libclang-rt-14-dev xvfb xauth xdotool x11-apps x11-utils
+	clang libclang-rt-14-dev xvfb xauth xdotool x11-apps x11-utils \
+	desktop-file-utils dpkg-dev file
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 FUZZ_SECONDS ?= 30
 PLAY := play
+PREFIX ?= $(HOME)/.local
 
-.PHONY: deps build run edit play test test-release test-asan test-tsan test-fuzz bench soak format clean
+.PHONY: deps build run edit play install package test test-release test-asan test-tsan test-fuzz bench soak format clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -40,6 +45,12 @@ run: play
 
 edit: play
 	cd $(PLAY) && ../build/release/mapedit/mapedit
+
+install: build
+	cmake --install build/release --prefix "$(PREFIX)"
+
+package: build
+	cmake --build --preset release --target package
 
 test: deps test-release test-asan test-tsan test-fuzz
 

@@ -1,7 +1,8 @@
 // Builds the game's default data from the readable sources in assets/:
-//   assetgen SOURCE_DIR DATA_DIR [--sheet FILE.png] [--map-picture FILE.png]
+//   assetgen SOURCE_DIR DATA_DIR [--sheet FILE.png] [--map-picture FILE.png] [--icons DIR]
 // DATA_DIR receives bmp/0.bmp .. bmp/9.bmp, bmp/chr01-1.BMP .. bmp/chr30-3.BMP, sound/zapper.wav
 // and AREA1.csv. The sheet shows every tile and sprite; the map picture shows the whole stage.
+// The icons folder receives the programs' icons laid out as an icon theme: <N>x<N>/apps/<name>.png.
 #include "assets/icons.hpp"
 #include "assets/tool/art.hpp"
 #include "assets/tool/bytes.hpp"
@@ -10,6 +11,7 @@
 #include "platform/png_writer.hpp"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <stdexcept>
@@ -221,19 +223,43 @@ pixels::Bitmap stagePicture(const ArtBook& book, const Stage& stage) {
     return canvas;
 }
 
+// The window icons at the sizes desktops ask an icon theme for, scaled by nearest neighbour so the
+// pixel art stays crisp (16 drops every other pixel; 48 repeats every other one).
+void writeIcons(const std::filesystem::path& dir) {
+    const struct {
+        const char* name;
+        pixels::Bitmap (*make)();
+    } icons[] = {{"shooter", shooterIcon}, {"mapedit", mapeditIcon}};
+    for (const auto& icon : icons) {
+        const pixels::Bitmap art = icon.make();
+        for (int size : {16, 32, 48, 64, 128, 256}) {
+            pixels::Bitmap scaled(size, size);
+            pixels::stretchBlit(scaled, 0, 0, size, size, art, 0, 0, art.width, art.height, pixels::kSrcCopy);
+            const std::filesystem::path path = dir / (std::to_string(size) + "x" + std::to_string(size)) /
+                                               "apps" / (std::string(icon.name) + ".png");
+            std::filesystem::create_directories(path.parent_path());
+            if (!platform::writePng(path.string(), scaled))
+                throw std::runtime_error(path.string() + ": cannot be written");
+        }
+    }
+}
+
 int run(int argc, char** argv) {
     if (argc < 3) {
-        std::cerr << "usage: assetgen SOURCE_DIR DATA_DIR [--sheet FILE.png] [--map-picture FILE.png]\n";
+        std::cerr << "usage: assetgen SOURCE_DIR DATA_DIR [--sheet FILE.png] [--map-picture FILE.png] "
+                     "[--icons DIR]\n";
         return 2;
     }
     const std::filesystem::path source = argv[1], data = argv[2];
-    std::string sheetFile, mapFile;
+    std::string sheetFile, mapFile, iconDir;
     for (int i = 3; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
         if (option == "--sheet")
             sheetFile = argv[i + 1];
         else if (option == "--map-picture")
             mapFile = argv[i + 1];
+        else if (option == "--icons")
+            iconDir = argv[i + 1];
         else
             throw std::runtime_error("unknown option " + option);
     }
@@ -259,6 +285,7 @@ int run(int argc, char** argv) {
         throw std::runtime_error(sheetFile + ": cannot be written");
     if (!mapFile.empty() && !platform::writePng(mapFile, stagePicture(book, stage)))
         throw std::runtime_error(mapFile + ": cannot be written");
+    if (!iconDir.empty()) writeIcons(iconDir);
     return 0;
 }
 
