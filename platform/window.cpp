@@ -118,21 +118,29 @@ size_t area(int32_t w, int32_t h) {
     return static_cast<size_t>(std::max(w, 0)) * static_cast<size_t>(std::max(h, 0));
 }
 
-// The program's w x h picture enlarged into the view (vw x vh, black around) as placed.
-void enlarge(const std::vector<uint32_t>& picture, int32_t w, int32_t h, std::vector<uint32_t>& view,
-             int32_t vw, int32_t vh, const Placement& p) {
-    view.assign(area(vw, vh), 0);
-    const int32_t x0 = std::max(p.x, 0), x1 = std::min(vw, p.x + w * p.scale);
-    const int32_t y0 = std::max(p.y, 0), y1 = std::min(vh, p.y + h * p.scale);
-    if (x0 >= x1) return;
-    for (int32_t y = y0; y < y1; ++y) {
-        uint32_t* out = view.data() + area(vw, y);
-        if (y > y0 && (y - p.y) % p.scale != 0) {
-            std::copy_n(out - vw + x0, x1 - x0, out + x0); // the same source row as the row above
+// The program's w x h picture enlarged as placed into a vw x vh view of 32-bit pixels (row pitch
+// in pixels), black around it.
+void enlarge(const uint32_t* picture, int32_t w, int32_t h, uint32_t* view, int32_t pitch, int32_t vw,
+             int32_t vh, const Placement& p) {
+    const int32_t x0 = std::clamp(p.x, 0, vw), x1 = std::clamp(p.x + w * p.scale, x0, vw);
+    const int32_t y0 = std::clamp(p.y, 0, vh), y1 = std::clamp(p.y + h * p.scale, y0, vh);
+    for (int32_t y = 0; y < vh; ++y) {
+        uint32_t* out = view + area(pitch, y);
+        if (y < y0 || y >= y1 || x0 == x1) {
+            std::fill_n(out, vw, 0u);
             continue;
         }
-        const uint32_t* in = picture.data() + area(w, (y - p.y) / p.scale);
-        for (int32_t x = x0; x < x1; ++x) out[x] = in[(x - p.x) / p.scale];
+        std::fill_n(out, x0, 0u);
+        std::fill(out + x1, out + vw, 0u);
+        if (y > y0 && (y - p.y) % p.scale != 0) {
+            std::copy_n(out - pitch + x0, x1 - x0, out + x0); // the same row of the picture as above
+            continue;
+        }
+        const uint32_t* in = picture + area(w, (y - p.y) / p.scale) + (x0 - p.x) / p.scale;
+        for (int32_t x = x0, k = (x0 - p.x) % p.scale; x < x1; ++x) {
+            out[x] = *in;
+            if (++k == p.scale) k = 0, ++in;
+        }
     }
 }
 
@@ -145,7 +153,22 @@ void present() {
         const int32_t cw = local.clientWidth, ch = local.clientHeight;
         local.staging.assign(area(cw, ch), 0);
         if (local.present) local.present(local.staging.data(), cw, ch, cw);
-        enlarge(local.staging, cw, ch, local.view, w, h, fullscreenPlacement(cw, ch, w, h));
+        const Placement placement = fullscreenPlacement(cw, ch, w, h);
+        if (surface->format->BytesPerPixel == 4) {
+            // Converted at the program's size and enlarged straight into the surface: a screen's
+            // worth of conversion would cost several times more.
+            local.view.resize(area(cw, ch));
+            SDL_ConvertPixels(cw, ch, SDL_PIXELFORMAT_XBGR8888, local.staging.data(), cw * 4,
+                              surface->format->format, local.view.data(), cw * 4);
+            if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
+            enlarge(local.view.data(), cw, ch, static_cast<uint32_t*>(surface->pixels), surface->pitch / 4, w,
+                    h, placement);
+            if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+            SDL_UpdateWindowSurface(local.window);
+            return;
+        }
+        local.view.resize(area(w, h));
+        enlarge(local.staging.data(), cw, ch, local.view.data(), w, w, h, placement);
         pixels = &local.view;
     } else {
         local.staging.assign(area(w, h), 0);
