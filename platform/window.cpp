@@ -193,9 +193,10 @@ void followWindowSize() {
     SDL_GetWindowSize(local.window, &w, &h);
     const bool clientSize = w == local.clientWidth && h == local.clientHeight;
     if (local.fullscreen || local.restoring) {
-        // The view's size is not the program's: the picture is only placed anew.
+        // The view's size is not the program's: the program repaints at its own size, as after
+        // any change of the window's size, and the picture is placed anew.
         if (!local.fullscreen && clientSize) local.restoring = false;
-        present();
+        paint();
         return;
     }
     if (clientSize) return;
@@ -217,7 +218,7 @@ void enterFullscreen() {
     SDL_SetWindowPosition(local.window, bounds.x, bounds.y);
     SDL_SetWindowSize(local.window, bounds.w, bounds.h);
     SDL_SetWindowFullscreen(local.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
-    present();
+    paint();
 }
 
 void leaveFullscreen() {
