@@ -6,19 +6,39 @@
 namespace platform::keys {
 
 namespace {
-std::array<std::atomic<bool>, 256> keyState{};
+// One bit per holder: bit 0 the keyboard, bit 1 + slot a game controller.
+std::array<std::atomic<uint32_t>, 256> keyState{};
+
+uint32_t holderBit(int holder) {
+    return holder >= 0 && holder <= kMaxPads ? uint32_t{1} << holder : 0;
 }
+} // namespace
 
 void setKeyDown(int vk, bool down) {
-    if (vk >= 0 && vk < 256) keyState[static_cast<size_t>(vk)].store(down, std::memory_order_relaxed);
+    setKeyHeld(vk, kKeyboard, down);
+}
+
+void setKeyHeld(int vk, int holder, bool held) {
+    const uint32_t bit = holderBit(holder);
+    if (vk < 0 || vk >= 256 || bit == 0) return;
+    std::atomic<uint32_t>& k = keyState[static_cast<size_t>(vk)];
+    if (held)
+        k.fetch_or(bit, std::memory_order_relaxed);
+    else
+        k.fetch_and(~bit, std::memory_order_relaxed);
 }
 
 bool isKeyDown(int vk) {
-    return vk >= 0 && vk < 256 && keyState[static_cast<size_t>(vk)].load(std::memory_order_relaxed);
+    return vk >= 0 && vk < 256 && keyState[static_cast<size_t>(vk)].load(std::memory_order_relaxed) != 0;
+}
+
+void releaseHolder(int holder) {
+    const uint32_t bit = holderBit(holder);
+    for (auto& k : keyState) k.fetch_and(~bit, std::memory_order_relaxed);
 }
 
 void releaseAll() {
-    for (auto& k : keyState) k.store(false, std::memory_order_relaxed);
+    for (auto& k : keyState) k.store(0, std::memory_order_relaxed);
 }
 
 } // namespace platform::keys

@@ -1,11 +1,13 @@
 #include "platform/window.hpp"
 
 #include "platform/cp932.hpp"
+#include "platform/gamepad.hpp"
 #include "platform/keys.hpp"
 #include "platform/system.hpp"
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <cstdlib>
@@ -55,8 +57,17 @@ struct Local {
     SDL_Window* window = nullptr;
     Callbacks callbacks;
     PresentSource present;
+    // The client size the program has; the fullscreen view keeps it.
     int32_t clientWidth = 0, clientHeight = 0;
     std::vector<uint32_t> staging;
+    std::vector<uint32_t> view; // the fullscreen view's picture, at the surface's size
+    bool fullscreen = false;
+    // Back from the fullscreen view, until the window has the client size again: the sizes the
+    // desktop reports meanwhile may still be the view's, and the program must not follow them.
+    bool restoring = false;
+    // The window as it was before the fullscreen view, and the settings made during it.
+    int32_t windowedX = 0, windowedY = 0;
+    bool resizable = false;
 };
 Local& local = *new Local; // never destroyed, like Shared
 
@@ -103,15 +114,69 @@ void runCommand() {
     s.changed.notify_all();
 }
 
+size_t area(int32_t w, int32_t h) {
+    return static_cast<size_t>(std::max(w, 0)) * static_cast<size_t>(std::max(h, 0));
+}
+
+// The program's w x h picture enlarged as placed into a vw x vh view of 32-bit pixels (row pitch
+// in pixels), black around it.
+void enlarge(const uint32_t* picture, int32_t w, int32_t h, uint32_t* view, int32_t pitch, int32_t vw,
+             int32_t vh, const Placement& p) {
+    const int32_t x0 = std::clamp(p.x, 0, vw), x1 = std::clamp(p.x + w * p.scale, x0, vw);
+    const int32_t y0 = std::clamp(p.y, 0, vh), y1 = std::clamp(p.y + h * p.scale, y0, vh);
+    for (int32_t y = 0; y < vh; ++y) {
+        uint32_t* out = view + area(pitch, y);
+        if (y < y0 || y >= y1 || x0 == x1) {
+            std::fill_n(out, vw, 0u);
+            continue;
+        }
+        std::fill_n(out, x0, 0u);
+        std::fill(out + x1, out + vw, 0u);
+        if (y > y0 && (y - p.y) % p.scale != 0) {
+            std::copy_n(out - pitch + x0, x1 - x0, out + x0); // the same row of the picture as above
+            continue;
+        }
+        const uint32_t* in = picture + area(w, (y - p.y) / p.scale) + (x0 - p.x) / p.scale;
+        for (int32_t x = x0, k = (x0 - p.x) % p.scale; x < x1; ++x) {
+            out[x] = *in;
+            if (++k == p.scale) k = 0, ++in;
+        }
+    }
+}
+
 void present() {
     SDL_Surface* surface = SDL_GetWindowSurface(local.window);
     if (!surface) return;
     const int32_t w = surface->w, h = surface->h;
-    local.staging.assign(static_cast<size_t>(w) * static_cast<size_t>(h), 0);
-    if (local.present) local.present(local.staging.data(), w, h, w);
+    const std::vector<uint32_t>* pixels = &local.staging;
+    if (local.fullscreen) {
+        const int32_t cw = local.clientWidth, ch = local.clientHeight;
+        local.staging.assign(area(cw, ch), 0);
+        if (local.present) local.present(local.staging.data(), cw, ch, cw);
+        const Placement placement = fullscreenPlacement(cw, ch, w, h);
+        if (surface->format->BytesPerPixel == 4) {
+            // Converted at the program's size and enlarged straight into the surface: a screen's
+            // worth of conversion would cost several times more.
+            local.view.resize(area(cw, ch));
+            SDL_ConvertPixels(cw, ch, SDL_PIXELFORMAT_XBGR8888, local.staging.data(), cw * 4,
+                              surface->format->format, local.view.data(), cw * 4);
+            if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
+            enlarge(local.view.data(), cw, ch, static_cast<uint32_t*>(surface->pixels), surface->pitch / 4, w,
+                    h, placement);
+            if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+            SDL_UpdateWindowSurface(local.window);
+            return;
+        }
+        local.view.resize(area(w, h));
+        enlarge(local.staging.data(), cw, ch, local.view.data(), w, w, h, placement);
+        pixels = &local.view;
+    } else {
+        local.staging.assign(area(w, h), 0);
+        if (local.present) local.present(local.staging.data(), w, h, w);
+    }
     if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
     // Our pixels are 0x00BBGGRR words: the library's XBGR8888.
-    SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_XBGR8888, local.staging.data(), w * 4, surface->format->format,
+    SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_XBGR8888, pixels->data(), w * 4, surface->format->format,
                       surface->pixels, surface->pitch);
     if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
     SDL_UpdateWindowSurface(local.window);
@@ -126,14 +191,63 @@ void paint() {
 void followWindowSize() {
     int w = 0, h = 0;
     SDL_GetWindowSize(local.window, &w, &h);
-    if (w == local.clientWidth && h == local.clientHeight) return;
+    const bool clientSize = w == local.clientWidth && h == local.clientHeight;
+    if (local.fullscreen || local.restoring) {
+        // The view's size is not the program's: the program repaints at its own size, as after
+        // any change of the window's size, and the picture is placed anew.
+        if (!local.fullscreen && clientSize) local.restoring = false;
+        paint();
+        return;
+    }
+    if (clientSize) return;
     local.clientWidth = w;
     local.clientHeight = h;
     paint();
 }
 
-void handleKey(int vk, bool down, uint16_t modifiers) {
+void enterFullscreen() {
+    const int display = std::max(SDL_GetWindowDisplayIndex(local.window), 0);
+    SDL_Rect bounds{};
+    if (SDL_GetDisplayBounds(display, &bounds) != 0 || bounds.w <= 0 || bounds.h <= 0) return;
+    if (!local.restoring) SDL_GetWindowPosition(local.window, &local.windowedX, &local.windowedY);
+    local.fullscreen = true;
+    // Where no window manager answers the fullscreen request (a bare X server), the borderless
+    // window covering the display is the view; where one does, the request keeps the view above
+    // the desktop's panels.
+    SDL_SetWindowBordered(local.window, SDL_FALSE);
+    SDL_SetWindowPosition(local.window, bounds.x, bounds.y);
+    SDL_SetWindowSize(local.window, bounds.w, bounds.h);
+    SDL_SetWindowFullscreen(local.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    paint();
+}
+
+void leaveFullscreen() {
+    SDL_SetWindowFullscreen(local.window, 0);
+    SDL_SetWindowBordered(local.window, SDL_TRUE);
+    SDL_SetWindowResizable(local.window, local.resizable ? SDL_TRUE : SDL_FALSE);
+    SDL_SetWindowSize(local.window, local.clientWidth, local.clientHeight);
+    SDL_SetWindowPosition(local.window, local.windowedX, local.windowedY);
+    local.fullscreen = false;
+    local.restoring = true;
+    followWindowSize();
+}
+
+// Alt+Enter (either Enter key) is the desktop's, like every key pressed with Alt.
+bool isFullscreenToggle(int vk, uint16_t modifiers) {
+    return vk == keys::kReturn && isSystemKey(vk, modifiers);
+}
+
+void handleKey(int vk, bool down, uint16_t modifiers, bool repeat) {
     if (vk <= 0 || vk > 255) return;
+    if (down && isFullscreenToggle(vk, modifiers)) {
+        // A held Alt+Enter toggles once.
+        if (repeat) return;
+        if (local.fullscreen)
+            leaveFullscreen();
+        else
+            enterFullscreen();
+        return;
+    }
     keys::setKeyDown(vk, down);
     if (down && !isSystemKey(vk, modifiers) && local.callbacks.keyDown) local.callbacks.keyDown(vk);
 }
@@ -186,6 +300,7 @@ void eventLoop() {
         // connection again, so an event that reached the connection without waking the wait is
         // still handled.
         if (!SDL_WaitEventTimeout(&e, kWaitSliceMs)) continue;
+        if (gamepad::handleEvent(e)) continue;
         if (e.type == shared().userEvent.load()) {
             switch (e.user.code) {
             case kPresent:
@@ -218,8 +333,13 @@ void eventLoop() {
                 followWindowSize();
                 break;
             case SDL_WINDOWEVENT_FOCUS_LOST:
-                // Key-ups while another window has the focus never reach us.
+                // Key-ups while another window has the focus never reach us; the pads are not
+                // heard until the focus comes back.
+                gamepad::setFocused(false);
                 keys::releaseAll();
+                break;
+            case SDL_WINDOWEVENT_FOCUS_GAINED:
+                gamepad::setFocused(true);
                 break;
             default:
                 break;
@@ -228,7 +348,7 @@ void eventLoop() {
         case SDL_KEYDOWN:
         case SDL_KEYUP:
             handleKey(virtualKeyFromEvent(e.key.keysym.scancode, e.key.keysym.sym, e.key.keysym.mod),
-                      e.type == SDL_KEYDOWN, e.key.keysym.mod);
+                      e.type == SDL_KEYDOWN, e.key.keysym.mod, e.key.repeat != 0);
             break;
         default:
             break;
@@ -271,6 +391,8 @@ void threadMain() {
     SDL_GetWindowSize(local.window, &w, &h);
     local.clientWidth = w;
     local.clientHeight = h;
+    // Pads are a bonus: without them the window serves the keyboard alone.
+    gamepad::start();
     if (local.callbacks.created) local.callbacks.created(screenWidth, screenHeight, w, h);
     s.state.store(State::Open);
     paint();
@@ -327,18 +449,26 @@ void setIcon(const pixels::Bitmap& icon) {
     });
 }
 
+// In the fullscreen view the settings are kept for the window to come back to.
 void setResizable(bool resizable) {
-    runOnWindowThread([&] { SDL_SetWindowResizable(local.window, resizable ? SDL_TRUE : SDL_FALSE); });
+    runOnWindowThread([&] {
+        local.resizable = resizable;
+        if (!local.fullscreen) SDL_SetWindowResizable(local.window, resizable ? SDL_TRUE : SDL_FALSE);
+    });
 }
 
 void setPosition(int32_t x, int32_t y) {
-    runOnWindowThread([&] { SDL_SetWindowPosition(local.window, x, y); });
+    runOnWindowThread([&] {
+        local.windowedX = x;
+        local.windowedY = y;
+        if (!local.fullscreen) SDL_SetWindowPosition(local.window, x, y);
+    });
 }
 
 void setClientSize(int32_t width, int32_t height) {
     if (width <= 0 || height <= 0) return;
     runOnWindowThread([&] {
-        SDL_SetWindowSize(local.window, width, height);
+        if (!local.fullscreen) SDL_SetWindowSize(local.window, width, height);
         local.clientWidth = width;
         local.clientHeight = height;
         paint();
@@ -380,6 +510,15 @@ std::string titleUtf8() {
 Geometry geometry() {
     Geometry g;
     runOnWindowThread([&] {
+        g.fullscreen = local.fullscreen;
+        if (local.fullscreen) {
+            g.x = local.windowedX;
+            g.y = local.windowedY;
+            g.clientWidth = local.clientWidth;
+            g.clientHeight = local.clientHeight;
+            g.resizable = local.resizable;
+            return;
+        }
         SDL_GetWindowPosition(local.window, &g.x, &g.y);
         SDL_GetWindowSize(local.window, &g.clientWidth, &g.clientHeight);
         g.resizable = (SDL_GetWindowFlags(local.window) & SDL_WINDOW_RESIZABLE) != 0;
@@ -387,18 +526,56 @@ Geometry geometry() {
     return g;
 }
 
+namespace {
+// The surface read back; on the window thread.
+pixels::Bitmap readSurface() {
+    SDL_Surface* surface = SDL_GetWindowSurface(local.window);
+    if (!surface) return {};
+    pixels::Bitmap out(surface->w, surface->h);
+    if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
+    SDL_ConvertPixels(surface->w, surface->h, surface->format->format, surface->pixels, surface->pitch,
+                      SDL_PIXELFORMAT_XBGR8888, out.pixels.data(), surface->w * 4);
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    return out;
+}
+} // namespace
+
 pixels::Bitmap presentedPixels() {
     pixels::Bitmap out;
     runOnWindowThread([&] {
-        SDL_Surface* surface = SDL_GetWindowSurface(local.window);
-        if (!surface) return;
-        out = pixels::Bitmap(surface->w, surface->h);
-        if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
-        SDL_ConvertPixels(surface->w, surface->h, surface->format->format, surface->pixels, surface->pitch,
-                          SDL_PIXELFORMAT_XBGR8888, out.pixels.data(), surface->w * 4);
-        if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+        pixels::Bitmap shown = readSurface();
+        if (!local.fullscreen) {
+            out = std::move(shown);
+            return;
+        }
+        // The top-left pixel of each block; a part cut off by the screen reads black.
+        const int32_t cw = local.clientWidth, ch = local.clientHeight;
+        const Placement p = fullscreenPlacement(cw, ch, shown.width, shown.height);
+        out = pixels::Bitmap(cw, ch, 0);
+        for (int32_t y = 0; y < ch; ++y)
+            for (int32_t x = 0; x < cw; ++x) {
+                const int32_t sx = p.x + x * p.scale, sy = p.y + y * p.scale;
+                if (sx >= 0 && sy >= 0 && sx < shown.width && sy < shown.height)
+                    out.row(y)[x] = shown.row(sy)[sx];
+            }
     });
     return out;
+}
+
+pixels::Bitmap shownPixels() {
+    pixels::Bitmap out;
+    runOnWindowThread([&] { out = readSurface(); });
+    return out;
+}
+
+Placement fullscreenPlacement(int32_t clientWidth, int32_t clientHeight, int32_t screenWidth,
+                              int32_t screenHeight) {
+    if (clientWidth <= 0 || clientHeight <= 0) return {1, 0, 0};
+    const int32_t scale = std::max(1, std::min(screenWidth / clientWidth, screenHeight / clientHeight));
+    // Halved rounding down, also below zero: the odd pixel goes to the right or bottom.
+    const auto half = [](int64_t v) { return static_cast<int32_t>(v >= 0 ? v / 2 : -((-v + 1) / 2)); };
+    return {scale, half(int64_t{screenWidth} - int64_t{clientWidth} * scale),
+            half(int64_t{screenHeight} - int64_t{clientHeight} * scale)};
 }
 
 int virtualKeyFromEvent(int32_t scancode, int32_t keycode, uint16_t modifiers) {
@@ -542,7 +719,7 @@ void injectKey(int vk, bool down) {
     runOnWindowThread([=] {
         const uint16_t modifiers = (keys::isKeyDown(keys::kMenu) ? KMOD_LALT : 0) |
                                    (keys::isKeyDown(keys::kControl) ? KMOD_LCTRL : 0);
-        handleKey(vk, down, modifiers);
+        handleKey(vk, down, modifiers, false);
     });
 }
 
@@ -555,6 +732,23 @@ void injectKeyEvent(int32_t scancode, int32_t keycode, uint16_t modifiers, bool 
     e.key.keysym.sym = keycode;
     e.key.keysym.mod = modifiers;
     SDL_PushEvent(&e);
+    flush();
+}
+
+int32_t attachVirtualPad() {
+    int32_t pad = -1;
+    if (!runOnWindowThread([&] { pad = gamepad::attachVirtualPad(); })) return -1;
+    flush();
+    return pad;
+}
+
+void setVirtualPadInput(int32_t pad, gamepad::Input input, int32_t value) {
+    if (!runOnWindowThread([&] { gamepad::setVirtualInput(pad, input, value); })) return;
+    flush();
+}
+
+void detachVirtualPad(int32_t pad) {
+    if (!runOnWindowThread([&] { gamepad::detachVirtualPad(pad); })) return;
     flush();
 }
 

@@ -1,8 +1,15 @@
 #pragma once
 // The one OS window of a program, owned by a thread of its own. The window thread is the only
 // thread that talks to the video system: it creates the window, runs the event loop, presents the
-// client framebuffer and turns key events into virtual-key codes. Other threads reach it through
-// the calls below, which hand their work to the window thread and wait until it is done.
+// client framebuffer and turns key events into virtual-key codes (game controllers included).
+// Other threads reach it through the calls below, which hand their work to the window thread and
+// wait until it is done.
+//
+// Alt+Enter toggles a fullscreen view: the window covers the display without a frame and shows the
+// client framebuffer enlarged by a whole factor, each pixel as a square block, centred on black.
+// The program sees no change: its client size, framebuffer and the pixels read back stay as they
+// were, and Alt+Enter itself reaches neither the key-state table nor the keyDown callback.
+#include "platform/gamepad.hpp"
 #include "platform/pixels.hpp"
 
 #include <cstdint>
@@ -67,13 +74,29 @@ std::optional<bool> showMessageBox(const std::string& utf8Caption, const std::st
 
 // What the window shows now, read back from the window thread (for tests and tools).
 std::string titleUtf8();
+// Position and client size as the program set them: in the fullscreen view, the window's size
+// and position to come back to.
 struct Geometry {
     int32_t x = 0, y = 0, clientWidth = 0, clientHeight = 0;
     bool resizable = false;
+    bool fullscreen = false;
 };
 Geometry geometry();
-// The pixels the window shows now (its surface read back), in 0x00BBGGRR.
+// The program's pixels as the window shows them now (its surface read back), in 0x00BBGGRR, at
+// the client size: in the fullscreen view, one pixel of each block (none of the black around).
 pixels::Bitmap presentedPixels();
+// The window's whole surface as it is, the fullscreen view's enlargement and border included.
+pixels::Bitmap shownPixels();
+
+// Where the fullscreen view puts a client area of the given size on a screen: each pixel becomes
+// a scale x scale block, scale the largest whole factor that fits (at least 1), and the picture's
+// top-left corner lies at (x, y), centred (an odd pixel left over goes to the right or bottom). A
+// picture larger than the screen keeps scale 1 and its middle shows (x or y negative).
+struct Placement {
+    int32_t scale = 1, x = 0, y = 0;
+};
+Placement fullscreenPlacement(int32_t clientWidth, int32_t clientHeight, int32_t screenWidth,
+                              int32_t screenHeight);
 
 // Maps a key event of the video library (scan code, key code, modifier state) to a virtual-key
 // code; 0 when the key has none.
@@ -89,6 +112,13 @@ void injectKey(int vk, bool down);
 // A key event of the video library itself (scan code, key code, modifiers), put into its event
 // queue as the keyboard would; waits until the window thread has handled it.
 void injectKeyEvent(int32_t scancode, int32_t keycode, uint16_t modifiers, bool down);
+// A game controller that exists only in software, plugged in as a real one would be: its id, or -1
+// when none can be made (no open window, or no controller support). Setting an input (buttons 0
+// or 1, stick axes -32768..32767, negative left and up) and unplugging wait until the window
+// thread has handled what they caused.
+int32_t attachVirtualPad();
+void setVirtualPadInput(int32_t pad, gamepad::Input input, int32_t value);
+void detachVirtualPad(int32_t pad);
 // The desktop's close request as the video library reports it (a window close event, or a quit
 // event); for tests of the close path. Returns at once.
 void injectClose(bool quitEvent);

@@ -1,7 +1,7 @@
 # Helpers for the end-to-end scripts: a private X server, the programs in it, keys and screenshots.
 # Source this file; it sets `set -euo pipefail` and cleans up on exit.
 #
-#   e2e_start_xvfb                 start Xvfb on a free display (exports DISPLAY)
+#   e2e_start_xvfb [WxH]           start Xvfb on a free display (exports DISPLAY), screen 1280x1024
 #   e2e_workdir                    a fresh folder for this script (echoes its path; removed at exit)
 #   e2e_launch PROGRAM [ARGS...]   start a program in the background (sets APP_PID)
 #   e2e_wait_window [CLASS] [SECS] wait for a mapped window of that class (default PROMPT); echoes its id
@@ -59,7 +59,7 @@ e2e_start_xvfb() {
     command -v Xvfb >/dev/null || e2e_fail "Xvfb is not installed"
     local fdfile="$E2E_TMP/displayfd"
     : >"$fdfile"
-    Xvfb -noreset -nolisten tcp -screen 0 1280x1024x24 -displayfd 9 9>"$fdfile" 2>"$E2E_TMP/xvfb.log" &
+    Xvfb -noreset -nolisten tcp -screen 0 "${1:-1280x1024}x24" -displayfd 9 9>"$fdfile" 2>"$E2E_TMP/xvfb.log" &
     XVFB_PID=$!
     local i
     for i in $(seq 1 200); do

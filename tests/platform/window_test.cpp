@@ -1,4 +1,5 @@
-// The window thread under the dummy video driver: settings, key events and the close path.
+// The window thread under the dummy video driver: settings, key events, game controllers, the
+// fullscreen view and the close path.
 #include "platform/cp932.hpp"
 #include "platform/keys.hpp"
 #include "platform/system.hpp"
@@ -6,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -116,18 +119,30 @@ TEST(WindowKeys, EventsMapToVirtualKeyCodes) {
     }
 }
 
+// The program's picture: every pixel its own colour, none black.
+uint32_t patternAt(int32_t x, int32_t y) {
+    return static_cast<uint32_t>(1 + x + (y << 12));
+}
+
 class WindowThread : public testing::Test {
   protected:
     static std::atomic<int> lastKeyDown;
     static std::atomic<int> paints;
     static std::atomic<int> createdWidth;
+    static std::atomic<int32_t> widestPaint; // the widest client size a paint was asked for
 
     void SetUp() override {
         win::start({[](int32_t, int32_t, int32_t w, int32_t) { createdWidth.store(w); },
-                    [](int32_t, int32_t) { paints.fetch_add(1); }, [](int vk) { lastKeyDown.store(vk); }},
+                    [](int32_t w, int32_t) {
+                        paints.fetch_add(1);
+                        int32_t widest = widestPaint.load();
+                        while (w > widest && !widestPaint.compare_exchange_weak(widest, w)) {
+                        }
+                    },
+                    [](int vk) { lastKeyDown.store(vk); }},
                    [](uint32_t* destination, int32_t width, int32_t height, int32_t pitch) {
                        for (int32_t y = 0; y < height; ++y)
-                           for (int32_t x = 0; x < width; ++x) destination[y * pitch + x] = 0x0000FF;
+                           for (int32_t x = 0; x < width; ++x) destination[y * pitch + x] = patternAt(x, y);
                    });
         const uint32_t deadline = platform::tickCount() + 10000;
         while (win::state() == win::State::Starting && platform::tickCount() < deadline) platform::sleepMs(1);
@@ -139,6 +154,7 @@ class WindowThread : public testing::Test {
 std::atomic<int> WindowThread::lastKeyDown{0};
 std::atomic<int> WindowThread::paints{0};
 std::atomic<int> WindowThread::createdWidth{0};
+std::atomic<int32_t> WindowThread::widestPaint{0};
 
 TEST_F(WindowThread, OpensWithTheFirstTitleAndPaints) {
     EXPECT_EQ(win::titleUtf8(), "BASIC PROMPT");
@@ -203,6 +219,163 @@ TEST_F(WindowThread, InjectedKeysTakeTheSamePath) {
         for (const int vk : {0x58, 18, 17}) win::injectKey(vk, false);
         lastKeyDown.store(0);
     }
+}
+
+// The keys the pads and the keyboard hold together, in the order L U R D X Z (arrows, shot, bomb).
+std::string heldGameKeys() {
+    std::string held;
+    const std::pair<int, char> names[] = {{37, 'L'}, {38, 'U'}, {39, 'R'}, {40, 'D'}, {'X', 'X'}, {'Z', 'Z'}};
+    for (const auto& [vk, name] : names)
+        if (platform::keys::isKeyDown(vk)) held += name;
+    return held;
+}
+
+// Two virtual pads through the real controller path: plugging in, d-pad, stick with its dead zone,
+// buttons, pads and keyboard holding the same key, and unplugging.
+TEST_F(WindowThread, PadsHoldTheGameKeysTogetherWithTheKeyboard) {
+    using In = platform::gamepad::Input;
+    const int32_t pads[2] = {win::attachVirtualPad(), win::attachVirtualPad()};
+    ASSERT_GE(pads[0], 0) << "no virtual pad";
+    ASSERT_GE(pads[1], 0) << "no second virtual pad";
+    constexpr int kKey = -1, kUnplug = -2;
+    constexpr int32_t t = platform::gamepad::kStickThreshold;
+    // {pad (0, 1), kKey: keyboard, kUnplug: pad 0 or 1 (in value)}, input or vk, value, held after
+    struct Step {
+        int pad;
+        int input;
+        int32_t value;
+        const char* held;
+    };
+    const auto in = [](In i) { return static_cast<int>(i); };
+    const Step steps[] = {
+        {0, in(In::DpadLeft), 1, "L"},
+        {0, in(In::DpadLeft), 0, ""},
+        {0, in(In::DpadUp), 1, "U"},
+        {0, in(In::DpadUp), 0, ""},
+        {0, in(In::DpadRight), 1, "R"},
+        {0, in(In::DpadRight), 0, ""},
+        {0, in(In::DpadDown), 1, "D"},
+        {0, in(In::DpadDown), 0, ""},
+        {0, in(In::South), 1, "X"},
+        {0, in(In::East), 1, "XZ"},
+        {0, in(In::South), 0, "Z"},
+        {0, in(In::East), 0, ""},
+        // The dead zone's edges on both axes, both ways, and full travel.
+        {0, in(In::StickX), t - 1, ""},
+        {0, in(In::StickX), t, "R"},
+        {0, in(In::StickX), 32767, "R"},
+        {0, in(In::StickX), 1 - t, ""},
+        {0, in(In::StickX), -t, "L"},
+        {0, in(In::StickX), -32768, "L"},
+        {0, in(In::StickY), -t, "LU"},
+        {0, in(In::StickX), 0, "U"},
+        {0, in(In::StickY), 1 - t, ""},
+        {0, in(In::StickY), t - 1, ""},
+        {0, in(In::StickY), t, "D"},
+        {0, in(In::StickY), 0, ""},
+        // A key is down while the keyboard or any pad holds it.
+        {kKey, 37, 1, "L"},
+        {0, in(In::DpadLeft), 1, "L"},
+        {0, in(In::DpadLeft), 0, "L"},
+        {kKey, 37, 0, ""},
+        {0, in(In::StickX), -t, "L"},
+        {kKey, 37, 1, "L"},
+        {kKey, 37, 0, "L"},
+        {1, in(In::DpadLeft), 1, "L"},
+        {0, in(In::StickX), 0, "L"},
+        {1, in(In::South), 1, "LX"},
+        {0, in(In::East), 1, "LXZ"},
+        // Unplugging lets go of what the pad held, and of nothing else.
+        {kUnplug, 0, 1, "Z"},
+        {kUnplug, 0, 0, ""},
+    };
+    for (const Step& st : steps) {
+        const std::string what = "pad " + std::to_string(st.pad) + " input " + std::to_string(st.input) +
+                                 " value " + std::to_string(st.value);
+        lastKeyDown.store(0);
+        if (st.pad == kKey) {
+            win::injectKey(st.input, st.value != 0);
+            EXPECT_EQ(lastKeyDown.load(), st.value ? st.input : 0) << what;
+        } else if (st.pad == kUnplug) {
+            win::detachVirtualPad(pads[st.value]);
+        } else {
+            win::setVirtualPadInput(pads[st.pad], static_cast<In>(st.input), st.value);
+        }
+        EXPECT_EQ(heldGameKeys(), st.held) << what;
+        if (st.pad != kKey) {
+            EXPECT_EQ(lastKeyDown.load(), 0) << what << ": a pad reached the key latch";
+        }
+    }
+}
+
+struct PlacementRow {
+    int32_t clientWidth, clientHeight, screenWidth, screenHeight;
+    win::Placement expected;
+};
+
+TEST(FullscreenView, PlacementTable) {
+    const PlacementRow rows[] = {
+        {640, 490, 1920, 1080, {2, 320, 50}}, {640, 490, 3840, 2160, {4, 640, 100}},
+        {640, 490, 1280, 720, {1, 320, 115}}, {640, 480, 640, 480, {1, 0, 0}},
+        {800, 480, 1920, 1080, {2, 160, 60}}, {640, 490, 1921, 1081, {2, 320, 50}},
+        {641, 490, 1920, 1080, {2, 319, 50}}, {800, 480, 640, 480, {1, -80, 0}},
+        {801, 481, 640, 480, {1, -81, -1}},   {0, 490, 1920, 1080, {1, 0, 0}},
+    };
+    for (const PlacementRow& r : rows) {
+        const win::Placement got =
+            win::fullscreenPlacement(r.clientWidth, r.clientHeight, r.screenWidth, r.screenHeight);
+        EXPECT_TRUE(got.scale == r.expected.scale && got.x == r.expected.x && got.y == r.expected.y)
+            << r.clientWidth << "x" << r.clientHeight << " on " << r.screenWidth << "x" << r.screenHeight
+            << ": expected scale " << r.expected.scale << " at " << r.expected.x << "," << r.expected.y
+            << ", got scale " << got.scale << " at " << got.x << "," << got.y;
+    }
+}
+
+// Alt+Enter shows the program's picture enlarged and centred on black, and again brings the
+// window back; the program's client size, pixels, key-state table and key latch never change.
+TEST_F(WindowThread, AltEnterTogglesTheFullscreenViewAndBack) {
+    win::setClientSize(400, 300);
+    win::setPosition(10, 20);
+    widestPaint.store(0);
+    for (const bool fullscreen : {true, false}) {
+        const char* what = fullscreen ? "into the fullscreen view" : "back to the window";
+        win::injectKeyEvent(kScanLAlt, nonChar(kScanLAlt), kLAlt, true);
+        win::injectKeyEvent(kScanReturn, '\r', kLAlt, true);
+        EXPECT_FALSE(platform::keys::isKeyDown(13)) << what << ": Alt+Enter reached the key-state table";
+        win::injectKeyEvent(kScanReturn, '\r', kLAlt, false);
+        win::injectKeyEvent(kScanLAlt, nonChar(kScanLAlt), 0, false);
+        EXPECT_EQ(lastKeyDown.load(), 0) << what << ": a key reached the key latch";
+
+        win::requestPaint(); // the program draws at its own size, and the view shows it
+        win::flush();
+        const win::Geometry g = win::geometry();
+        EXPECT_EQ(g.fullscreen, fullscreen) << what;
+        EXPECT_TRUE(g.x == 10 && g.y == 20 && g.clientWidth == 400 && g.clientHeight == 300)
+            << what << ": the window is " << g.clientWidth << "x" << g.clientHeight << " at " << g.x << ","
+            << g.y;
+        const pixels::Bitmap own = win::presentedPixels();
+        ASSERT_TRUE(own.width == 400 && own.height == 300) << what;
+        EXPECT_TRUE(own.at(0, 0) == patternAt(0, 0) && own.at(399, 299) == patternAt(399, 299)) << what;
+
+        const pixels::Bitmap shown = win::shownPixels();
+        const win::Placement p = win::fullscreenPlacement(400, 300, shown.width, shown.height);
+        if (fullscreen) {
+            ASSERT_GE(p.scale, 2) << "the dummy screen is " << shown.width << "x" << shown.height;
+        } else {
+            ASSERT_TRUE(shown.width == 400 && shown.height == 300);
+        }
+        int wrong = 0;
+        for (int32_t y = 0; y < shown.height; ++y)
+            for (int32_t x = 0; x < shown.width; ++x) {
+                const int32_t px = x - p.x, py = y - p.y;
+                const bool inside = px >= 0 && py >= 0 && px < 400 * p.scale && py < 300 * p.scale;
+                const uint32_t want = inside ? patternAt(px / p.scale, py / p.scale) : 0;
+                if (shown.at(x, y) != want && ++wrong <= 3)
+                    ADD_FAILURE() << what << ": pixel " << x << "," << y << " is " << shown.at(x, y)
+                                  << ", expected " << want;
+            }
+    }
+    EXPECT_EQ(widestPaint.load(), 400) << "the program was asked to paint another client size";
 }
 
 // Closing ends the process at once with exit code 0, whether the desktop sends a window close

@@ -6,6 +6,9 @@
 //   xwd2png --find RRGGBB [--crop X,Y,W,H] IN.xwd|-    print "X Y W H", the box of that colour
 //                                                      (nothing when no pixel has it)
 //   xwd2png --column X [--crop X,Y,W,H] IN.xwd|-       print the colour (RRGGBB) of every row at X
+//   xwd2png --blocks N [--crop X,Y,W,H] IN.xwd|- OUT.png
+//       the (cropped) image must be made of N x N blocks of one colour each: write it with one
+//       pixel per block, or say where the first other block lies and exit with code 1
 //
 // Only true-colour dumps in Z format are read (what an X server of depth 24 gives).
 #include "platform/pixels.hpp"
@@ -110,7 +113,8 @@ int usage() {
     std::fprintf(stderr,
                  "usage: xwd2png [--crop X,Y,W,H] IN.xwd|- OUT.png\n       xwd2png --pixel X,Y IN.xwd|-\n"
                  "       xwd2png --count|--find RRGGBB [--crop X,Y,W,H] IN.xwd|-\n"
-                 "       xwd2png --column X [--crop X,Y,W,H] IN.xwd|-\n");
+                 "       xwd2png --column X [--crop X,Y,W,H] IN.xwd|-\n"
+                 "       xwd2png --blocks N [--crop X,Y,W,H] IN.xwd|- OUT.png\n");
     return 2;
 }
 
@@ -120,8 +124,8 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     int cx = 0, cy = 0, cw = 0, ch = 0, px = -1, py = -1;
     unsigned countRgb = 0;
-    int columnX = -1;
-    bool crop = false, pixel = false, count = false, find = false, column = false;
+    int columnX = -1, block = 0;
+    bool crop = false, pixel = false, count = false, find = false, column = false, blocks = false;
     while (!args.empty() && args[0].rfind("--", 0) == 0) {
         if (args.size() < 2) return usage();
         if (args[0] == "--crop" && std::sscanf(args[1].c_str(), "%d,%d,%d,%d", &cx, &cy, &cw, &ch) == 4)
@@ -132,6 +136,8 @@ int main(int argc, char** argv) {
             find = true;
         else if (args[0] == "--column" && std::sscanf(args[1].c_str(), "%d", &columnX) == 1)
             column = true;
+        else if (args[0] == "--blocks" && std::sscanf(args[1].c_str(), "%d", &block) == 1 && block > 0)
+            blocks = true;
         else if (args[0] == "--pixel" && std::sscanf(args[1].c_str(), "%d,%d", &px, &py) == 2)
             pixel = true;
         else
@@ -192,6 +198,20 @@ int main(int argc, char** argv) {
             std::printf("%02X%02X%02X\n", c & 0xFF, c >> 8 & 0xFF, c >> 16 & 0xFF);
         }
         return 0;
+    }
+    if (blocks) {
+        pixels::Bitmap reduced(image->width / block, image->height / block);
+        for (int32_t y = 0; y < reduced.height * block; ++y)
+            for (int32_t x = 0; x < reduced.width * block; ++x) {
+                const pixels::Colour c = image->at(x - x % block, y - y % block);
+                if (image->at(x, y) != c) {
+                    std::fprintf(stderr, "xwd2png: the block at %d,%d is not of one colour\n", x - x % block,
+                                 y - y % block);
+                    return 1;
+                }
+                reduced.at(x / block, y / block) = c;
+            }
+        image = std::move(reduced);
     }
     if (!platform::writePng(args[1], *image)) {
         std::fprintf(stderr, "xwd2png: cannot write %s\n", args[1].c_str());
