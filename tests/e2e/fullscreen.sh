@@ -6,10 +6,8 @@ source "$(dirname "$0")/lib.sh"
 
 e2e_start_xvfb 1920x1080
 cd "$(e2e_workdir)"
-e2e_launch "$E2E_BIN/tests/e2e/prompt_demo"
-id=$(e2e_wait_window PROMPT)
-e2e_wait_title "$id" "プロンプト表示テスト"
-e2e_wait_output ready
+e2e_open_prompt_demo
+id=$DEMO_ID
 e2e_wait_size "$id" 640x490
 
 # The 640 x 490 picture at scale 2 fills (320, 50, 1280, 980) with 2 x 2 blocks; every pixel

@@ -13,6 +13,7 @@
 #   e2e_pixel ID X Y               colour of a window pixel as RRGGBB
 #   e2e_wait_exit PID [SECS]       wait for the program to end; its exit code goes to E2E_EXIT_CODE
 #   e2e_wait_output TEXT [SECS]    wait until the program's standard output holds a line TEXT
+#   e2e_open_prompt_demo           start the prompt demo and wait until it is ready (sets DEMO_ID)
 #   e2e_fail MESSAGE               report and fail
 #   e2e_stop                       stop everything this script started (also done at exit)
 
@@ -189,4 +190,12 @@ e2e_wait_output() {
     echo "output so far:" >&2
     cat "$E2E_TMP/app.out" "$E2E_TMP/app.err" >&2 || true
     e2e_fail "the program did not print \"$text\" within ${secs}s"
+}
+
+# The prompt demo started and ready for keys: its window found, titled, and "ready" printed.
+e2e_open_prompt_demo() {
+    e2e_launch "$E2E_BIN/tests/e2e/prompt_demo"
+    DEMO_ID=$(e2e_wait_window PROMPT)
+    e2e_wait_title "$DEMO_ID" "プロンプト表示テスト"
+    e2e_wait_output ready
 }

@@ -3,10 +3,8 @@ source "$(dirname "$0")/lib.sh"
 
 e2e_start_xvfb
 cd "$(e2e_workdir)"
-e2e_launch "$E2E_BIN/tests/e2e/prompt_demo"
-id=$(e2e_wait_window PROMPT)
-e2e_wait_title "$id" "プロンプト表示テスト"
-e2e_wait_output ready
+e2e_open_prompt_demo
+id=$DEMO_ID
 
 # The window as the desktop sees it: class, client size, place, a frame of fixed size, the icon.
 e2e_wait_size "$id" 640x490

@@ -2,14 +2,7 @@
 # The Debian package CPack makes: its metadata, Depends naming the package of every shared library
 # the programs link, the same files `cmake --install` lays out but under /usr, and its launcher
 # working where the package's tree is unpacked.
-set -euo pipefail
-build=${TEST_BINARY_DIR:?TEST_BINARY_DIR is not set}
-tmp=$(mktemp -d "${TMPDIR:-/tmp}/package.XXXXXX")
-trap 'rm -rf "$tmp"' EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+source "$(dirname "$0")/lib.sh"
 
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$tmp/out" >"$tmp/cpack.log" 2>&1 || {
     cat "$tmp/cpack.log" >&2

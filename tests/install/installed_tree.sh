@@ -2,14 +2,7 @@
 # `cmake --install` into a temporary prefix: the programs, the default data as the build made it,
 # the icons, menu entries that desktop-file-validate takes without a remark, and the menu's
 # launcher laying out play folders in temporary data homes.
-set -euo pipefail
-build=${TEST_BINARY_DIR:?TEST_BINARY_DIR is not set}
-tmp=$(mktemp -d "${TMPDIR:-/tmp}/installed.XXXXXX")
-trap 'rm -rf "$tmp"' EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+source "$(dirname "$0")/lib.sh"
 
 prefix=$tmp/prefix
 cmake --install "$build" --prefix "$prefix" >"$tmp/install.log" 2>&1 || {

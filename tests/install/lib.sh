@@ -1,0 +1,10 @@
+# The install tests' shared start: strict mode, the build folder, a temporary folder removed at
+# exit (named after the script), and fail. Source this file.
+set -euo pipefail
+build=${TEST_BINARY_DIR:?TEST_BINARY_DIR is not set}
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/$(basename "$0" .sh).XXXXXX")
+trap 'rm -rf "$tmp"' EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
