@@ -9,6 +9,7 @@
 #include "shooter/frame_loop.hpp"
 #include "shooter/game_state.hpp"
 #include "shooter/loading.hpp"
+#include "shooter/options.hpp"
 #include "shooter/pictures.hpp"
 #include "shooter/renderer.hpp"
 #include "shooter/startup.hpp"
@@ -25,8 +26,11 @@ void setTitle(rt::RtString title) {
 
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
     using namespace shooter;
+    // Answered before anything else: --help and --version need no window and no display.
+    const rt::Options options = rt::handleCommandLine(argc, argv, shooterProgram());
+    (void)options;
     rt::rtRuntimeInit();
 
     prompt::promptStart();
