@@ -19,6 +19,9 @@ constexpr int32_t kPatternRow = 25;
 constexpr int32_t kPromptBlanks = 28;   // the byte length of the ground-object prompt
 constexpr int32_t kQuestionBlanks = 21; // the byte length of the quit question
 constexpr int32_t kNoticeRow = 26;      // below the map view, where nothing else writes
+constexpr int32_t kReasonRow = 28;      // the whole reason of a failed save, below the read notice
+constexpr int32_t kScreenColumns = 100; // text columns across the 800-pixel window
+constexpr int32_t kScreenRows = 30;
 
 RtString blanks(int32_t n) {
     return rtStrLiteral(std::string(static_cast<size_t>(n), ' '));
@@ -49,6 +52,86 @@ void drawBox(EditorIo& io, int32_t x, int32_t y, int32_t colour) {
     io.drawLine(x, y, 0, x + 15, y + 15, colour, kModeBox, colour);
 }
 
+// Prints CP932 text at (column, row) without a line end: the last text row must not move the
+// cursor below the window, which would scroll the text.
+void printPlain(EditorIo& io, int32_t column, int32_t row, RtString text) {
+    io.locate(column, row);
+    io.print(text);
+}
+
+// The cut of text (CP932) at most width bytes long, on a character boundary.
+int32_t fittingBytes(RtString text, int32_t from, int32_t width) {
+    const int32_t length = rt::rtStrLen(text);
+    int32_t cut = from;
+    while (cut < length) {
+        const int32_t step = platform::cp932::isLeadByte(static_cast<uint8_t>(text[cut])) ? 2 : 1;
+        if (cut + step - from > width || cut + step > length) break;
+        cut += step;
+    }
+    return cut;
+}
+
+// Shows the whole reason of a failed save on the last two text rows, across the window.
+void printReason(EditorIo& io, const std::string& utf8) {
+    RtString text = rtStrLiteral(utf8);
+    int32_t at = 0;
+    for (int32_t row = kReasonRow; row < kScreenRows && at < rt::rtStrLen(text); ++row) {
+        const int32_t cut = fittingBytes(text, at, kScreenColumns);
+        printPlain(io, 0, row,
+                   rt::rtStrFromBytes(rt::rtStrView(text).substr(static_cast<size_t>(at),
+                                                                 static_cast<size_t>(cut - at))));
+        at = cut;
+    }
+    rt::rtStrFree(text);
+}
+
+void clearRows(EditorIo& io, int32_t first, int32_t last) {
+    for (int32_t row = first; row <= last; ++row) printPlain(io, 0, row, blanks(kScreenColumns));
+}
+
+// The view shows the map rows from cursorRow - screenRow on: all 26 of them drawn anew.
+void drawView(Editor& editor, EditorIo& io) {
+    const int top = editor.cursorRow - editor.screenRow;
+    for (int column = 0; column < kMapColumns; ++column)
+        for (int viewRow = 0; viewRow <= kLastScreenRow; ++viewRow)
+            drawCell(io, editor.cell(column, top + viewRow), kCellPixels * column, kCellPixels * viewRow);
+}
+
+// Puts the cursor on a cell; the view moves only as far as it must to show it.
+void moveCursorTo(Editor& editor, EditorIo& io, int16_t column, int16_t row) {
+    const int top = editor.cursorRow - editor.screenRow;
+    int newTop = top;
+    if (row < top) newTop = row;
+    if (row > top + kLastScreenRow) newTop = row - kLastScreenRow;
+    editor.cursorColumn = column;
+    editor.cursorRow = row;
+    editor.screenRow = static_cast<int16_t>(row - newTop);
+    if (newTop != top) drawView(editor, io);
+}
+
+// Every change of a cell goes through here, so that it can be taken back.
+void editCursorCell(Editor& editor, int16_t value) {
+    int16_t& cell = editor.cursorCell();
+    if (cell == value) return; // nothing changed, nothing to undo
+    editor.undoList.push_back({editor.cursorColumn, editor.cursorRow, cell, value});
+    editor.redoList.clear();
+    cell = value;
+}
+
+// Ctrl+Z takes the last edit back, Ctrl+Y (or Ctrl+Shift+Z) makes it again: the cursor goes to
+// its cell.
+void undoOrRedo(Editor& editor, EditorIo& io, bool redo) {
+    std::vector<Editor::Edit>& from = redo ? editor.redoList : editor.undoList;
+    std::vector<Editor::Edit>& to = redo ? editor.undoList : editor.redoList;
+    if (from.empty()) return;
+    const Editor::Edit edit = from.back();
+    from.pop_back();
+    to.push_back(edit);
+    moveCursorTo(editor, io, edit.column, edit.row);
+    editor.cursorCell() = redo ? edit.after : edit.before;
+    redrawCursorCell(editor, io);
+}
+
 bool isNoKey(RtString keyText) {
     // The comparison is exact: "N" is the N key (78), "n" the keypad decimal point (110).
     return rt::rtStrCompare(rt::rtStrCopy(keyText), rtStrLiteral("N")) == 2 ||
@@ -70,7 +153,22 @@ bool askToQuit(Editor& editor, EditorIo& io) {
         io.locate(kTextColumn, kPatternRow);
         io.print(rt::rtNumToStr(row));
     });
-    if (result.ok) return true;
+    if (result.ok) {
+        if (!result.keptChanged.empty()) {
+            // Both versions are on disk; the user learns where before the window goes.
+            const std::vector<std::string> lines = keptNotice(result.keptChanged);
+            std::string all;
+            for (const std::string& line : lines) all += line;
+            platform::debugOutput(platform::cp932::fromUtf8(all + "\n"));
+            printAt(io, kTextColumn, kStatusRow, rtStrLiteral("データ書き込み完了   "));
+            printPlain(io, kTextColumn, kPatternRow, blanks(kMessageWidth));
+            clearRows(io, kNoticeRow, kScreenRows - 1);
+            int32_t row = kNoticeRow;
+            for (const std::string& line : lines) printPlain(io, 0, row++, rtStrLiteral(line));
+            rt::rtStrFree(io.inputKey());
+        }
+        return true;
+    }
 
     // The old file is intact and the map is still in memory: say so and go on editing. The full
     // reason goes to the debug output, the screen has room for its gist.
@@ -79,6 +177,7 @@ bool askToQuit(Editor& editor, EditorIo& io) {
     io.locate(kTextColumn, kPatternRow);
     io.print(blanks(kMessageWidth));
     printAt(io, kTextColumn, kPatternRow, fitText(result.reason, kMessageWidth));
+    printReason(io, result.reason);
     editor.saveMessageShown = true;
     return false;
 }
@@ -109,13 +208,7 @@ RtString fitText(const std::string& utf8, int32_t width) {
         text = text.substr(0, text.find("; "));
     }
     RtString full = rtStrLiteral(text);
-    const int32_t length = rt::rtStrLen(full);
-    int32_t cut = 0;
-    while (cut < length) {
-        const int32_t step = platform::cp932::isLeadByte(static_cast<uint8_t>(full[cut])) ? 2 : 1;
-        if (cut + step > width || cut + step > length) break;
-        cut += step;
-    }
+    const int32_t cut = fittingBytes(full, 0, width);
     return rt::rtStrLeft(full, cut);
 }
 
@@ -138,13 +231,25 @@ std::vector<std::string> readNotice(const mapfile::ReadStop& stop) {
     case ReadStatus::NoFinalCr:
         why = "最後の行の終わりにCR LFがありません";
         break;
+    case ReadStatus::LoneCr:
+        why = "改行がCRだけです(CR LFが要ります)";
+        break;
     default:
         return {};
     }
     if (stop.lfLineEnds) why = "改行がLFだけです(CR LFが要ります)";
     const std::string row = std::to_string(stop.row);
+    if (stop.overCap)
+        return {file + "の読み込みは行 " + row + " で止まりました: " + why + "。",
+                "ファイルが大きすぎるため、保存しても" + file + "は置き換えません。"};
     return {file + "の読み込みは行 " + row + " で止まりました: " + why + "。",
             "行 " + row + " から後は編集できませんが、保存しても元のまま残ります。"};
+}
+
+std::vector<std::string> keptNotice(const std::string& keptPath) {
+    const std::string file = mapfile::kMapFileName;
+    return {file + "は読み込んだ後に変更されていました。その内容は次のファイルに残しました:", keptPath,
+            "編集した地図は" + file + "に保存しました。何かキーを押すと終了します。"};
 }
 
 void printAt(EditorIo& io, int32_t column, int32_t row, RtString text) {
@@ -221,11 +326,17 @@ KeyOutcome handleKey(Editor& editor, EditorIo& io, RtString keyText) {
         io.print(blanks(kMessageWidth));
         io.locate(kTextColumn, kPatternRow);
         io.print(blanks(kMessageWidth));
+        clearRows(io, kReasonRow, kScreenRows - 1);
         editor.saveMessageShown = false;
     }
 
     redrawCursorCell(editor, io); // wipes the cursor frame
     io.pause(1);
+
+    // Z and Y typed with Ctrl take edits back and make them again; without Ctrl they mean nothing,
+    // as before. The key then ends like any other: frame, status line, pattern line.
+    if ((io.keyModifiers() & kCtrl) != 0 && (key == kKeyZ || key == kKeyY))
+        undoOrRedo(editor, io, key == kKeyY || (io.keyModifiers() & kShift) != 0);
 
     // A digit sets the tile and then repeats the last arrow key.
     for (;;) {
@@ -250,8 +361,7 @@ KeyOutcome handleKey(Editor& editor, EditorIo& io, RtString keyText) {
         }
         const int32_t digit = digitOf(key);
         if (digit < 0) break;
-        int16_t& cell = editor.cursorCell();
-        cell = static_cast<int16_t>((cell & 0xFF00) + digit);
+        editCursorCell(editor, static_cast<int16_t>((editor.cursorCell() & 0xFF00) + digit));
         redrawCursorCell(editor, io);
         key = editor.lastArrowKey;
     }
@@ -263,21 +373,18 @@ KeyOutcome handleKey(Editor& editor, EditorIo& io, RtString keyText) {
             key = rt::rtStrAsc(io.inputKey());
             printAt(io, kTextColumn, kPromptRow, blanks(kPromptBlanks));
         } while (!isKeypadDigit(key));
-        int16_t& cell = editor.cursorCell();
-        cell = static_cast<int16_t>(((key - kKeyNumpad0) * 256) | (cell & 0xFF));
-        printAt(io, kTextColumn, kPatternRow, patternLine(cell));
+        editCursorCell(editor, static_cast<int16_t>(((key - kKeyNumpad0) * 256) | (editor.cursorCell() & 0xFF)));
+        printAt(io, kTextColumn, kPatternRow, patternLine(editor.cursorCell()));
         redrawCursorCell(editor, io);
     }
     if (key == kKeyTab) {
-        int16_t& cell = editor.cursorCell();
-        cell = static_cast<int16_t>((cell & 0x0FFF) | 0x1000);
-        printAt(io, kTextColumn, kPatternRow, patternLine(cell));
+        editCursorCell(editor, static_cast<int16_t>((editor.cursorCell() & 0x0FFF) | 0x1000));
+        printAt(io, kTextColumn, kPatternRow, patternLine(editor.cursorCell()));
         redrawCursorCell(editor, io);
     }
     if (key == kKeyDelete) {
-        int16_t& cell = editor.cursorCell();
-        cell = static_cast<int16_t>(cell & 0xFF);
-        printAt(io, kTextColumn, kPatternRow, patternLine(cell));
+        editCursorCell(editor, static_cast<int16_t>(editor.cursorCell() & 0xFF));
+        printAt(io, kTextColumn, kPatternRow, patternLine(editor.cursorCell()));
         redrawCursorCell(editor, io);
     }
     if (key == kKeyEscape) return askToQuit(editor, io) ? KeyOutcome::Saved : KeyOutcome::Editing;

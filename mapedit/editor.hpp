@@ -26,6 +26,9 @@ inline constexpr int kMessageWidth = 35;
 inline constexpr int kKeyTab = 9, kKeyEnter = 13, kKeyEscape = 27, kKeyDelete = 46;
 inline constexpr int kKeyLeft = 37, kKeyUp = 38, kKeyRight = 39, kKeyDown = 40;
 inline constexpr int kKeyDigit0 = 48, kKeyNumpad0 = 96;
+inline constexpr int kKeyY = 89, kKeyZ = 90;
+// Modifiers held when a key went down.
+inline constexpr uint8_t kCtrl = 1, kShift = 2;
 
 // Colour numbers of drawLine and its modes.
 inline constexpr int32_t kBlack = 0, kBlue = 1, kRed = 2, kYellow = 6;
@@ -41,10 +44,17 @@ struct Editor {
     int16_t lastArrowKey = 0;
     // A failed save left its message at rows 24 and 25; the next key wipes it.
     bool saveMessageShown = false;
-    // How reading the map ended (told at start when it stopped early) and the part of the file it
-    // did not take in, which a save writes back after the rows unchanged.
+    // How reading the map ended (told at start when it stopped early) and what the read found:
+    // a save writes the part it did not take in back after the rows unchanged, and keeps a version
+    // somebody else wrote meanwhile.
     mapfile::ReadStop readStop;
-    std::shared_ptr<const mapfile::MapRest> rest;
+    std::shared_ptr<const mapfile::MapOrigin> origin;
+    // Every edit that changed a cell, oldest first, and the edits undone since the last new one.
+    struct Edit {
+        int16_t column, row, before, after;
+    };
+    std::vector<Edit> undoList;
+    std::vector<Edit> redoList;
 
     int16_t& cell(int column, int row) { return editorMap[static_cast<size_t>(column) * kMapRows + row]; }
     int16_t cell(int column, int row) const {
@@ -55,7 +65,8 @@ struct Editor {
 
 struct SaveResult {
     bool ok = false;
-    std::string reason; // UTF-8, why the save failed
+    std::string reason;      // UTF-8, why the save failed
+    std::string keptChanged; // the map had changed on disk: the name that version was kept under
 };
 
 // What the editor does outside its own state.
@@ -74,6 +85,8 @@ class EditorIo {
     virtual void print(rt::RtString text) = 0;
     // Waits for the next key: a one-character string holding its virtual-key code.
     virtual rt::RtString inputKey() = 0;
+    // kCtrl and kShift as they were held when the key inputKey returned last went down.
+    virtual uint8_t keyModifiers() = 0;
     virtual void pause(int32_t ms) = 0;
     // Writes rows 0..lastRow, then the rest of the old file; beforeRow is called with each row's
     // number before it is written. On failure the old file is intact.
@@ -90,6 +103,9 @@ rt::RtString fitText(const std::string& utf8, int32_t width);
 
 // The lines (UTF-8) that tell at start that the map was read only partly; none for a whole read.
 std::vector<std::string> readNotice(const mapfile::ReadStop& stop);
+// The lines (UTF-8) that tell after a save that the map had changed on disk and where that version
+// was kept.
+std::vector<std::string> keptNotice(const std::string& keptPath);
 
 // Prints text + "\r\n" at (column, row).
 void printAt(EditorIo& io, int32_t column, int32_t row, rt::RtString text);

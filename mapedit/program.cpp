@@ -52,14 +52,20 @@ class WindowIo : public EditorIo {
         keyRequests.fetch_add(1);
         return prompt::rtInputKeys(1);
     }
+    uint8_t keyModifiers() override {
+        const uint8_t held = prompt::lastKeyModifiers();
+        return static_cast<uint8_t>(((held & prompt::kModifierCtrl) != 0 ? kCtrl : 0) |
+                                    ((held & prompt::kModifierShift) != 0 ? kShift : 0));
+    }
     void pause(int32_t ms) override { platform::sleepMs(ms); }
     SaveResult saveMap(const Editor& editor, const std::function<void(int16_t)>& beforeRow) override {
         mapfile::EditorMap map;
         map.cells = editor.editorMap;
         map.lastRow = editor.lastRow;
-        map.rest = editor.rest;
+        map.stop = editor.readStop;
+        map.origin = editor.origin;
         const mapfile::WriteResult result = mapfile::writeMapFile(map, beforeRow);
-        return {result.ok, result.reason};
+        return {result.ok, result.reason, result.keptChanged};
     }
 
   private:
@@ -109,7 +115,7 @@ void runMapedit() {
     editor.editorMap = std::move(map.cells);
     editor.lastRow = map.lastRow;
     editor.readStop = map.stop;
-    editor.rest = map.rest;
+    editor.origin = map.origin;
 
     WindowIo io(pictures);
     drawStartScreen(editor, io);

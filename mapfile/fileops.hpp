@@ -11,6 +11,7 @@ struct FileOps {
     int (*fsync)(int fd);
     int (*close)(int fd);
     int (*rename)(const char* from, const char* to);
+    int (*flock)(int fd, int operation);
 };
 
 const FileOps& systemFileOps();

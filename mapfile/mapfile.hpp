@@ -56,6 +56,7 @@ enum class ReadStatus {
     ZeroByte,       // a zero byte
     FieldTooLong,   // a field of more than 255 characters
     NoFinalCr,      // the data ends inside a line: its last field has no CR after it
+    LoneCr,         // a CR without an LF after it (CR line ends, or CR CR LF)
 };
 
 // Where and why a read stopped before the end of the file. Rows before `row` were read whole; the
@@ -66,47 +67,38 @@ struct ReadStop {
     uint64_t offset = 0;
     // The line where the read stopped holds a lone LF: the file was saved with LF line ends.
     bool lfLineEnds = false;
+    // The file is longer than the editor holds in memory: a save could not keep its end and is
+    // refused.
+    bool overCap = false;
     std::string error; // Unreadable: the system's words for why
 };
 
-// The part of an old map file that a read did not take in: its bytes from the stop offset to the
-// end. A save writes them after the rows, unchanged. A file's rest is read from the file as it was
-// opened for the read (it stays open), so even a huge file costs no memory until the save.
-class MapRest {
-  public:
-    static std::shared_ptr<const MapRest> ofText(std::string bytes);
-    // Takes the descriptor.
-    static std::shared_ptr<const MapRest> ofFile(int fd, uint64_t offset);
-    // A file that could not be read at all: a save can keep nothing of it and fails instead.
-    static std::shared_ptr<const MapRest> unreadable(std::string why);
-    ~MapRest();
-    MapRest(const MapRest&) = delete;
-    MapRest& operator=(const MapRest&) = delete;
-
-    // Hands the bytes to sink piece by piece, stopping when sink returns false. False with a reason
-    // when the old file could not be read.
-    bool copyTo(const std::function<bool(std::string_view piece)>& sink, std::string& why) const;
-
-  private:
-    MapRest() = default;
-    std::string text_;
-    int fd_ = -1;
-    uint64_t offset_ = 0;
-    std::string unreadable_;
+// The map file as the editor found it: missing, unreadable, or its bytes. A save writes what the
+// read did not take in back after the rows, exactly as it was read, and compares the file on disk
+// with these bytes to tell whether somebody else changed it meanwhile.
+struct MapOrigin {
+    enum class Kind { Missing, Bytes, Unreadable };
+    Kind kind = Kind::Missing;
+    std::string bytes; // Bytes: the file as read, at most the editor's read cap
+    bool whole = true; // false: the file went on past the cap
+    std::string why;   // Unreadable: the system's words
 };
 
 // The editor's map: column after column, cell (column, row) at column * 7001 + row.
 struct EditorMap {
     std::vector<MapCell> cells = std::vector<MapCell>(kEditorColumns * kEditorRows);
-    // Index of the last complete row (lines ended by CR, minus one); -1 for none.
+    // Index of the last complete row (lines ended by CR LF, minus one); -1 for none.
     int16_t lastRow = -1;
-    // How the read ended, and what it left of the file (null after a complete read).
+    // How the read ended, and what it found. A map made in memory has no origin: its save compares
+    // with nothing and keeps no rest.
     ReadStop stop;
-    std::shared_ptr<const MapRest> rest;
+    std::shared_ptr<const MapOrigin> origin;
 
     static constexpr int index(int column, int row) { return column * kEditorRows + row; }
     MapCell& at(int column, int row) { return cells[index(column, row)]; }
     MapCell at(int column, int row) const { return cells[index(column, row)]; }
+    // The part of the file the read did not take in (empty after a whole read).
+    std::string_view rest() const;
 };
 
 // The game's map: row after row, cell (column, row) at row * 33 + column. Column 32 is never fed
@@ -135,13 +127,23 @@ std::string formatMapText(const EditorMap& map, const std::function<void(int16_t
 struct WriteResult {
     bool ok = false;
     std::string reason; // why the save failed, for the user; empty on success
+    // The file had changed since it was read (or appeared): the version found on disk was first
+    // kept under this new name (a path), then the map was saved as usual. Empty when it had not.
+    std::string keptChanged;
 };
 
 // Saves rows 0..lastRow followed by the map's rest, calling onRow once per row before that row is
-// written (the editor shows the row number). The text goes to a locked temporary file beside the
-// map, is flushed to disk and then renamed over it, so a failure at any point leaves the old file
-// as it was; the old file's permissions are kept. A map the user may not write, or that is not a
-// regular file, is not replaced. Symbolic links are followed, also to a target not there yet.
+// written (the editor shows the row number).
+// - The text goes to a locked temporary file beside the map, is flushed to disk and then renamed
+//   over it, so a failure at any point leaves the old file as it was. Its owner (or, where that
+//   cannot be kept, its group), permissions and extended attributes are kept.
+// - A map the user may not write, or that is not a regular file, or whose rest the read could not
+//   hold, is not replaced. Symbolic links are followed, also to a target not there yet.
+// - When the file on disk no longer holds what the read found, that version is first kept under
+//   a new name beside it (keptChanged); nothing of either version is lost.
+// - Where the map cannot be replaced by a rename (a file mounted on its own, a sticky folder, a
+//   folder the user may not write), it is rewritten in place once a complete copy of the new text
+//   is on disk; a rewrite that fails puts the old text back and names the copy.
 WriteResult writeMapFile(const EditorMap& map, const std::function<void(int16_t row)>& onRow = {},
                          const std::string& path = kMapFileName);
 

@@ -12,7 +12,7 @@ namespace platform::keys {
 // Virtual-key codes the programs use (letters are 0x41-0x5A, digits 0x30-0x39).
 inline constexpr int kBack = 8, kTab = 9, kReturn = 13, kEscape = 27, kSpace = 32;
 inline constexpr int kLeft = 37, kUp = 38, kRight = 39, kDown = 40, kDelete = 46;
-inline constexpr int kControl = 17, kMenu = 18, kNumpad0 = 96, kDecimal = 110, kF1 = 112, kF10 = 121;
+inline constexpr int kShift = 16, kControl = 17, kMenu = 18, kNumpad0 = 96, kDecimal = 110, kF1 = 112, kF10 = 121;
 
 // Who holds a key: the keyboard, or the game controller in slot 0..kMaxPads-1 (padHolder(slot)).
 inline constexpr int kKeyboard = 0;

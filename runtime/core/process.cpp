@@ -3,6 +3,7 @@
 #include "platform/system.hpp"
 #include "runtime/core/rtmath.hpp"
 
+#include <csignal>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -28,6 +29,9 @@ void rtRuntimeInit() {
     // the generator at its fixed seed.
     (void)rtStrRegistryCount();
     rtRandomize(1);
+    // A write past a file size limit (ulimit -f, a quota set that way) is an error the write
+    // reports, not the end of the process: the editor keeps its map and says why its save failed.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 void rtRegisterGlobalString(RtString* variable) {

@@ -7,7 +7,8 @@
 
 namespace rt {
 
-// The first call of every program: the string registry ready, the generator at seed 1.
+// The first call of every program: the string registry ready, the generator at seed 1, and a
+// file size limit met by a write reported as that write's error (EFBIG) instead of a signal.
 void rtRuntimeInit();
 
 // A global RtString variable: set to an empty string now, freed by the clean-up.

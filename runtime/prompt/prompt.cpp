@@ -1,9 +1,11 @@
 #include "runtime/prompt/prompt.hpp"
 
+#include "platform/keys.hpp"
 #include "platform/system.hpp"
 #include "platform/window.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 
@@ -13,6 +15,12 @@ std::atomic<int32_t> promptReady{0};
 std::atomic<uint8_t> keyLatch{0};
 
 namespace {
+
+// The modifiers of each key's last key-down, written by the window thread before the key enters
+// the latch; the program reads the entry of the key it took.
+std::array<std::atomic<uint8_t>, 256> modifiersAtKeyDown{};
+// The modifiers of the last key taken (the program's thread only).
+uint8_t lastTakenModifiers = 0;
 
 using platform::font::Background;
 using platform::font::consoleFont;
@@ -44,6 +52,12 @@ void onPaint(int32_t clientWidth, int32_t clientHeight) {
 }
 
 void onKeyDown(int vk) {
+    namespace keys = platform::keys;
+    // The key-state table already holds every earlier key event: what it says now is what was
+    // held when this key went down.
+    const uint8_t modifiers = static_cast<uint8_t>((keys::isKeyDown(keys::kControl) ? kModifierCtrl : 0) |
+                                                   (keys::isKeyDown(keys::kShift) ? kModifierShift : 0));
+    modifiersAtKeyDown[static_cast<size_t>(vk & 0xFF)].store(modifiers);
     keyLatch.store(static_cast<uint8_t>(vk & 0xFF));
 }
 
@@ -178,11 +192,16 @@ rt::RtString rtInputKeys(int32_t n) {
         // Take the key and empty the latch in one step, so a key arriving in between is not lost.
         const uint8_t key = keyLatch.exchange(0);
         if (key != 0) {
+            lastTakenModifiers = modifiersAtKeyDown[key].load();
             result = rt::rtStrConcat(result, rt::rtStrChr(key));
             if (++taken >= n) return result;
         }
         platform::sleepMs(1);
     }
+}
+
+uint8_t lastKeyModifiers() {
+    return lastTakenModifiers;
 }
 
 } // namespace prompt

@@ -79,7 +79,13 @@ std::vector<ReadRow> commonRows() {
          {{0, 0, 1}, {0, 1, 0}},
          ReadStatus::ZeroByte},
         {"short field after a long one", "123456,7\r\n", 0, {{0, 0, -7616}, {1, 0, 7}}},
-        {"the byte after CR is skipped unseen", "1\rX2,3\r\n", 1, {{0, 0, 1}, {0, 1, 2}, {1, 1, 3}}},
+        // A CR without its LF ends the reading, as an LF alone does: no byte after it is lost.
+        {"CR line ends", "1,2\r3,4\r", -1, {{0, 0, 1}, {1, 0, 0}}, ReadStatus::LoneCr},
+        {"CR CR LF in the second line",
+         "1,2\r\n3,4\r\r\n5\r\n",
+         0,
+         {{1, 0, 2}, {0, 1, 3}, {1, 1, 0}, {0, 2, 0}},
+         ReadStatus::LoneCr},
         {"field of 255 characters", std::string(254, ' ') + "7\r\n", 0, {{0, 0, 7}}},
     };
 }

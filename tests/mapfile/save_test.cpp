@@ -1,11 +1,11 @@
-#include "mapfile/fileops.hpp"
-#include "mapfile/mapfile.hpp"
+#include "save_fixture.hpp"
+
+#include "runtime/core/process.hpp"
 #include "tests/support/testing.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -23,38 +23,11 @@
 namespace {
 
 using namespace mapfile;
+using namespace mapfile_test;
 using testing_support::readFile;
 using testing_support::TempDir;
 using testing_support::writeFile;
 namespace fs = std::filesystem;
-
-EditorMap mapWithRows(int rows, MapCell base) {
-    EditorMap map;
-    map.lastRow = static_cast<int16_t>(rows - 1);
-    for (int row = 0; row < rows; ++row)
-        for (int column = 0; column < kEditorColumns; ++column)
-            map.at(column, row) = static_cast<MapCell>(base + row * 32 + column);
-    return map;
-}
-
-std::set<std::string> folderEntries(const fs::path& dir) {
-    std::set<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
-    return names;
-}
-
-// A folder holding an old map that a failed save must leave exactly as it was.
-struct OldMap {
-    TempDir dir;
-    std::string path = (dir / "AREA1.csv").string();
-    std::string bytes = formatMapText(mapWithRows(3, 100));
-    OldMap() { writeFile(path, bytes); }
-    void expectUntouched(const std::string& what) const {
-        EXPECT_EQ(readFile(path), bytes) << what << ": the old map changed";
-        EXPECT_EQ(folderEntries(dir.path()), std::set<std::string>{"AREA1.csv"})
-            << what << ": files left behind";
-    }
-};
 
 int writeCalls = 0;
 ssize_t writeFailsNoSpace(int, const void*, size_t) {
@@ -78,10 +51,6 @@ int closeFailsIo(int fd) {
     errno = EIO;
     return -1;
 }
-int renameFailsCrossDevice(const char*, const char*) {
-    errno = EXDEV;
-    return -1;
-}
 int fsyncFailsOnFolders(int fd) {
     struct stat st {};
     if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
@@ -91,27 +60,30 @@ int fsyncFailsOnFolders(int fd) {
     return ::fsync(fd);
 }
 
-FileOps with(ssize_t (*write)(int, const void*, size_t)) {
-    FileOps ops = systemFileOps();
-    ops.write = write;
-    return ops;
+int renameFailsIo(const char*, const char*) {
+    errno = EIO;
+    return -1;
+}
+int flockNeverGranted(int, int) {
+    errno = EWOULDBLOCK;
+    return -1;
 }
 
 TEST(MapSave, InjectedFailuresLeaveTheOldMapUntouched) {
-    const FileOps system = systemFileOps();
     struct Row {
         const char* name;
         FileOps ops;
         const char* reasonPart;
     } rows[] = {
-        {"write fails", with(writeFailsNoSpace), "No space left on device"},
-        {"write stops half way", with(writeHalfThenNoSpace), "No space left on device"},
-        {"write makes no progress", with(writeReturnsZero), "No space left on device"},
-        {"fsync fails", {system.write, fsyncFailsIo, system.close, system.rename}, "Input/output error"},
-        {"close fails", {system.write, system.fsync, closeFailsIo, system.rename}, "Input/output error"},
-        {"rename fails",
-         {system.write, system.fsync, system.close, renameFailsCrossDevice},
-         "Invalid cross-device"},
+        {"write fails", withOps(writeFailsNoSpace), "No space left on device"},
+        {"write stops half way", withOps(writeHalfThenNoSpace), "No space left on device"},
+        {"write makes no progress", withOps(writeReturnsZero), "No space left on device"},
+        {"fsync fails", withOps(nullptr, fsyncFailsIo), "Input/output error"},
+        {"close fails", withOps(nullptr, nullptr, closeFailsIo), "Input/output error"},
+        {"rename fails", withOps(nullptr, nullptr, nullptr, renameFailsIo), "Input/output error"},
+        // A lock a stuck file server never grants fails the save after a short wait.
+        {"the lock is never granted", withOps(nullptr, nullptr, nullptr, nullptr, flockNeverGranted),
+         "within 2 s: Resource temporarily unavailable"},
     };
     for (const Row& r : rows) {
         OldMap old;
@@ -137,8 +109,7 @@ TEST(MapSave, AFolderThatCannotBeFlushedIsReportedAfterTheReplace) {
     OldMap old;
     WriteResult result;
     {
-        ScopedFileOps faults(
-            {systemFileOps().write, fsyncFailsOnFolders, systemFileOps().close, systemFileOps().rename});
+        ScopedFileOps faults(withOps(nullptr, fsyncFailsOnFolders));
         result = writeMapFile(mapWithRows(2, 1), {}, old.path);
     }
     EXPECT_FALSE(result.ok);
@@ -146,19 +117,10 @@ TEST(MapSave, AFolderThatCannotBeFlushedIsReportedAfterTheReplace) {
     EXPECT_EQ(readFile(old.path), formatMapText(mapWithRows(2, 1)));
 }
 
-// Runs fn in a child process and returns its exit code (or 128 + signal).
-template <class Fn> int inChild(Fn fn) {
-    const pid_t pid = ::fork();
-    if (pid == 0) ::_exit(fn());
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
 TEST(MapSave, AFileSizeLimitLeavesTheOldMapUntouched) {
     OldMap old;
     const int code = inChild([&] {
-        std::signal(SIGXFSZ, SIG_IGN);
+        rt::rtRuntimeInit(); // as each program starts: a write over the limit is an error, not a signal
         rlimit limit{};
         limit.rlim_cur = limit.rlim_max = 4096;
         if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 3;
@@ -260,7 +222,8 @@ TEST(MapSave, AMapThatMustNotBeReplacedIsLeftAsItWas) {
                 return 3;
             EditorMap read, map = mapWithRows(5, 1);
             readMapFile(read, old.path);
-            map.rest = read.rest; // what the read could not take in goes into the save
+            map.stop = read.stop; // what the read could not take in goes into the save
+            map.origin = read.origin;
             const WriteResult w = writeMapFile(map, {}, old.path);
             if (w.ok) return 1;
             return w.reason.find(r.reasonPart) != std::string::npos ? 0 : 2;
