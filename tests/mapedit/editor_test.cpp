@@ -308,7 +308,7 @@ TEST(EditorKeys, TheQuitQuestion) {
 
 TEST(EditorKeys, AFailedSaveKeepsEditingAndSaysWhy) {
     Session s(2);
-    s.io.saveResults.push_back({false, "No space left on device"});
+    s.io.saveResults.push_back({false, "No space left on device", {}});
     s.type({'3', kEsc, kEnter});
     EXPECT_EQ(s.last, KeyOutcome::Editing);
     EXPECT_EQ(s.io.area(24).substr(0, 18), sjis("データ書き込み失敗"));

@@ -22,6 +22,9 @@ inline pixels::Colour colourNumber(int32_t n) {
     return n >= 0 && n < 8 ? table[n] : 0;
 }
 
+// A key typed with modifiers: the key code plus these.
+inline constexpr int kWithCtrl = 0x100, kWithShift = 0x200;
+
 struct KeysExhausted : std::runtime_error {
     KeysExhausted() : std::runtime_error("the editor asked for more keys than the script holds") {}
 };
@@ -36,6 +39,7 @@ class FakeIo : public mapedit::EditorIo {
     std::deque<mapedit::SaveResult> saveResults;
     std::vector<std::vector<int16_t>> savedRows; // per save: the cells of rows 0..lastRow, row after row
     std::vector<int16_t> savedRowNumbers;
+    uint8_t modifiers = 0;
     int keysRead = 0;
 
     void putTile(int tile, int32_t x, int32_t y) override {
@@ -83,8 +87,11 @@ class FakeIo : public mapedit::EditorIo {
         ++keysRead;
         const int k = keys.front();
         keys.pop_front();
-        return rt::rtStrChr(k);
+        modifiers = static_cast<uint8_t>(((k & kWithCtrl) != 0 ? mapedit::kCtrl : 0) |
+                                         ((k & kWithShift) != 0 ? mapedit::kShift : 0));
+        return rt::rtStrChr(k & 0xFF);
     }
+    uint8_t keyModifiers() override { return modifiers; }
     void pause(int32_t) override {}
     mapedit::SaveResult saveMap(const mapedit::Editor& editor,
                                 const std::function<void(int16_t)>& beforeRow) override {
@@ -95,7 +102,7 @@ class FakeIo : public mapedit::EditorIo {
             for (int c = 0; c < mapedit::kMapColumns; ++c) rows.push_back(editor.cell(c, r));
         }
         savedRows.push_back(rows);
-        if (saveResults.empty()) return {true, {}};
+        if (saveResults.empty()) return {true, {}, {}};
         mapedit::SaveResult r = saveResults.front();
         saveResults.pop_front();
         return r;

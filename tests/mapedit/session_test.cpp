@@ -34,6 +34,7 @@ using testing_support::readFile;
 using testing_support::writeFile;
 
 constexpr int kL = 37, kU = 38, kR = 39, kD = 40, kEnter = 13, kTab = 9, kEsc = 27, kDel = 46, kPad0 = 96;
+constexpr int kY = 89, kZ = 90;
 
 std::string sjis(const std::string& utf8) {
     return platform::cp932::fromUtf8(utf8);
@@ -147,6 +148,15 @@ struct Script {
         };
         for (const KeyEvent& e : events) line("sysdown", e);
         for (auto e = std::rbegin(events); e != std::rend(events); ++e) line("sysup", *e);
+        return *this;
+    }
+    // A key typed while Ctrl (and Shift) are held; each modifier reaches the editor first.
+    Script& withCtrl(int vk, bool shift = false) {
+        lines += "hold 17\n";
+        if (shift) lines += "hold 16\n";
+        keys({vk});
+        if (shift) lines += "release 16\n";
+        lines += "release 17\n";
         return *this;
     }
     Script& snap(const std::string& name) {
@@ -303,6 +313,41 @@ TEST(MapeditSession, EditsAreWrittenByteForByte) {
                      [](const Outcome& out) {
                          EXPECT_TRUE(shows(out.snaps.at("question").area(24), sjis("終了する?(Enter or N)")));
                      }});
+    // Every kind of edit taken back down to the map as read, some made again, then a new edit that
+    // drops what could still be made again. Z and Y without Ctrl mean nothing, as before.
+    cases.push_back(
+        {"undo_and_redo_every_kind_of_edit", Map(40, diagonal),
+         Script()
+             .keys({kR, '5'})                     // (1, 0) = 5, cursor to (2, 0)
+             .keys({kEnter, kPad0 + 3, kTab})     // (2, 0): 0x0302, then 0x1302
+             .keys({kDel})                        // (2, 0) = 2 again
+             .repeat(kD, 30)                      // (2, 30): row 0 out of the view
+             .keys({'7'})                         // (2, 30) = 7
+             .withCtrl(kZ)                        // (2, 30) back to 2
+             .withCtrl(kZ).withCtrl(kZ).withCtrl(kZ) // Delete, Tab, Enter taken back
+             .withCtrl(kZ)                        // (1, 0) back to 1: the view shows row 0 again
+             .snap("undone")
+             .withCtrl(kZ)                        // nothing left to take back
+             .withCtrl(kY)                        // (1, 0) = 5
+             .withCtrl(kY)                        // (2, 0) = 0x0302
+             .withCtrl(kZ, true)                  // (2, 0) = 0x1302
+             .snap("redone")
+             .keys({'9'})                         // (2, 0) = 0x1309: Delete and 7 cannot come back
+             .withCtrl(kY)
+             .keys({kZ, kY, kU}),                 // without Ctrl: nothing
+         [](Map& m) { m.at(1, 0) = 5, m.at(2, 0) = 0x1309; },
+         [](const Outcome& out) {
+             const Snapshot& undone = out.snaps.at("undone");
+             EXPECT_TRUE(shows(undone.area(24), "x= 1  y= 0    Asc= 90    "));
+             EXPECT_TRUE(shows(undone.area(25), sjis("パターン 1    ")));
+             EXPECT_EQ(undone.screen.at(16, 0), 0x00FFFF) << "the cursor frame on view row 0";
+             EXPECT_EQ(undone.screen.at(16 + 8, 8), tileColour(1)) << "row 0 in view again";
+             EXPECT_EQ(undone.screen.at(32 + 8, 16 * 25 + 8), tileColour(7)) << "row 25 drawn anew";
+             EXPECT_EQ(undone.mapFile, Map(40, diagonal).csv()) << "nothing saved before Esc";
+             const Snapshot& redone = out.snaps.at("redone");
+             EXPECT_TRUE(shows(redone.area(24), "x= 2  y= 0    Asc= 90    "));
+             EXPECT_TRUE(shows(redone.area(25), sjis("パターン 1302    ")));
+         }});
     cases.push_back({"last_row_0", Map(1), Script().keys({kU, kD, kL, '8', kD, '9'}),
                      [](Map& m) { m.at(31, 0) = 8, m.at(30, 0) = 9; }});
     for (EditCase& c : cases) {
@@ -331,6 +376,10 @@ TEST(MapeditSession, APartlyReadMapKeepsItsRestAndSaysWhere) {
     std::replace(noCr.begin(), noCr.end(), '\r', '\n');             // no line of them ever ends
     std::string lfOnly = Map(5, diagonal).csv();
     lfOnly.erase(std::remove(lfOnly.begin(), lfOnly.end(), '\r'), lfOnly.end());
+    std::string crOnly = Map(5, diagonal).csv(); // CR line ends: 20 and 30 must not lose a digit
+    crOnly.erase(std::remove(crOnly.begin(), crOnly.end(), '\n'), crOnly.end());
+    std::string crCrLf = Map(4, diagonal).csv();
+    crCrLf.insert(crCrLf.find("\r\n"), "\r");
     const std::string fields33 = Map(1).csv().insert(0, "1,"),
                       fields40 = Map(1).csv().insert(0, "1,2,3,4,5,6,7,8,");
     struct Case {
@@ -347,6 +396,8 @@ TEST(MapeditSession, APartlyReadMapKeepsItsRestAndSaysWhere) {
          "256文字以上の値があります"},
         {"7005 rows", 7001, Map(4, diagonal).csv(), "7001行を超えています"},
         {"no final CR LF", 3, "5,5,5", "最後の行の終わりにCR LFがありません"},
+        {"CR line ends", 0, crOnly, "改行がCRだけです(CR LFが要ります)"},
+        {"CR CR LF in row 2", 2, crCrLf, "改行がCRだけです(CR LFが要ります)"},
         {"random bytes", 1, noCr, nullptr},
     };
     for (const Case& c : cases) {
@@ -376,6 +427,32 @@ TEST(MapeditSession, APartlyReadMapKeepsItsRestAndSaysWhere) {
                 << "row 3 column 3 was not in the file";
         }
     }
+}
+
+// Another program saved the map while the editor had it open: the editor keeps that version under
+// a new name, saves its own, says where both are and waits for a key before it ends.
+TEST(MapeditSession, AMapChangedMeanwhileIsKeptAndTheUserIsTold) {
+    Folder folder;
+    const Map read(3, diagonal), other(5);
+    writeFile(folder.dir / "AREA1.csv", read.csv());
+    writeFile(folder.dir / "other.csv", other.csv());
+    const Outcome out = folder.run(
+        Script().keys({'7'}).command("rename", "other.csv").lines + "key 27\nkey 13\nsnap kept\nlast 32\n");
+    Map edited = read;
+    edited.at(0, 0) = 7;
+    EXPECT_EQ(out.exitCode, 0);
+    EXPECT_EQ(out.mapFile, edited.csv());
+    ASSERT_EQ(out.files.size(), 3u);
+    const std::string kept = out.files[1];
+    EXPECT_EQ(kept.rfind("AREA1.csv.changed-", 0), 0u) << kept;
+    EXPECT_EQ(readFile(folder.dir / kept), other.csv()) << "the other version, byte for byte";
+    ASSERT_EQ(out.snaps.count("kept"), 1u);
+    const Snapshot& shown = out.snaps.at("kept");
+    EXPECT_EQ(shown.mapFile, edited.csv()) << "saved before the key that ends it";
+    EXPECT_TRUE(shows(shown.area(24), sjis("データ書き込み完了")));
+    EXPECT_TRUE(shows(shown.text[26], sjis("AREA1.csvは読み込んだ後に変更されていました。その内容は次のファイルに残しました:")));
+    EXPECT_TRUE(shows(shown.text[27], kept));
+    EXPECT_NE(out.log.find(kept), std::string::npos) << "stderr names the kept file: " << out.log;
 }
 
 TEST(MapeditSession, AMissingOrEmptyMapOpensAsABlankMapOf200Rows) {
@@ -518,6 +595,8 @@ TEST(MapeditSession, AFailedSaveKeepsTheOldFileAndTheEditsAndALaterSaveEnds) {
         EXPECT_TRUE(shows(failed.area(25), c.reason)) << c.name << ": the reason, within the window";
         EXPECT_NE(out.log.find(c.reason), std::string::npos)
             << c.name << ": the whole reason on the debug output";
+        EXPECT_NE((failed.text[28] + failed.text[29]).find("AREA1.csv was left as it was"), std::string::npos)
+            << c.name << ": the whole reason below the map view";
         EXPECT_TRUE(shows(out.snaps.at("editing").area(24), "x= 2  y= 0    Asc= 39    ")) << c.name;
     }
 }

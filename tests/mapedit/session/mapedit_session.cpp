@@ -9,6 +9,9 @@
 //   fsize BYTES    limit the size of files this process writes; unlimit lifts it again
 //   chmod OCTAL    change the folder's permissions
 //   key VK         press and release a key and wait until the editor asks for the next one
+//   hold VK        press a key and keep it down (Ctrl, Shift) until the editor has taken it
+//   release VK     let go of a held key
+//   rename FILE    put FILE of the folder over AREA1.csv, as another program's save would
 //   last VK        press and release the key that ends the program
 //   sysdown S,K,M  a key-down event of the video library (scan code, key code, modifiers) that
 //   sysup S,K,M    must stay out of the key latch, and its key-up
@@ -127,6 +130,15 @@ void drive(const std::vector<Command>& script, const std::string& folder) {
             press(std::stoi(c.arg));
             waitFor([before] { return mapedit::keyRequestCount() > before; },
                     "the editor to take key " + c.arg);
+        } else if (c.verb == "hold") {
+            const int64_t before = mapedit::keyRequestCount();
+            platform::window::injectKey(std::stoi(c.arg), true);
+            waitFor([before] { return mapedit::keyRequestCount() > before; },
+                    "the editor to take held key " + c.arg);
+        } else if (c.verb == "release") {
+            platform::window::injectKey(std::stoi(c.arg), false);
+        } else if (c.verb == "rename") {
+            if (rename(c.arg.c_str(), "AREA1.csv") != 0) fail("cannot put " + c.arg + " over AREA1.csv");
         } else if (c.verb == "last") {
             press(std::stoi(c.arg));
             waitFor([] { return false; }, "the program to end after key " + c.arg);
