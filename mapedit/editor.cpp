@@ -158,7 +158,7 @@ bool askToQuit(Editor& editor, EditorIo& io) {
             // Both versions are on disk; the user learns where before the window goes.
             const std::vector<std::string> lines = keptNotice(result.keptChanged);
             std::string all;
-            for (const std::string& line : lines) all += line;
+            for (const std::string& line : lines) all += (all.empty() ? "" : " ") + line;
             platform::debugOutput(platform::cp932::fromUtf8(all + "\n"));
             printAt(io, kTextColumn, kStatusRow, rtStrLiteral("データ書き込み完了   "));
             printPlain(io, kTextColumn, kPatternRow, blanks(kMessageWidth));
