@@ -9,7 +9,6 @@
 #include <fcntl.h>
 #include <functional>
 #include <grp.h>
-#include <regex>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -24,11 +23,23 @@ using testing_support::TempDir;
 using testing_support::writeFile;
 namespace fs = std::filesystem;
 
+// Whether name is base.tag-YYYYMMDD-HHMMSS, possibly followed by -N.
+bool isNewNamed(const std::string& name, const std::string& base, const std::string& tag) {
+    const std::string prefix = base + "." + tag + "-";
+    if (name.rfind(prefix, 0) != 0) return false;
+    const std::string stamp = name.substr(prefix.size());
+    const auto digits = [](const std::string& s) {
+        return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos;
+    };
+    if (stamp.size() < 15 || stamp[8] != '-' || !digits(stamp.substr(0, 8)) || !digits(stamp.substr(9, 6)))
+        return false;
+    return stamp.size() == 15 || (stamp[15] == '-' && digits(stamp.substr(16)));
+}
+
 // The file in dir whose name is base + tag and a time stamp, or "" when there is none.
 std::string newNamed(const fs::path& dir, const std::string& base, const std::string& tag) {
-    const std::regex pattern(base + "\\." + tag + "-[0-9]{8}-[0-9]{6}(-[0-9]+)?");
     for (const auto& e : fs::directory_iterator(dir))
-        if (std::regex_match(e.path().filename().string(), pattern)) return e.path().filename().string();
+        if (isNewNamed(e.path().filename().string(), base, tag)) return e.path().filename().string();
     return {};
 }
 
