@@ -47,6 +47,23 @@ void BM_MapWriteRead(benchmark::State& state) {
 }
 BENCHMARK(BM_MapWriteRead)->Unit(benchmark::kMillisecond);
 
+// The editor's own save: the map as read, so that the save first reads the file on disk back and
+// compares it with what the read found (it holds the same: nothing is kept).
+void BM_MapSaveAsRead(benchmark::State& state) {
+    Folder folder;
+    const std::string path = (folder.path / "AREA1.csv").string();
+    if (!mapfile::writeMapFile(fullMap(), {}, path).ok) state.SkipWithError("save failed");
+    mapfile::EditorMap map;
+    mapfile::readMapFile(map, path);
+    for (auto _ : state) {
+        const mapfile::WriteResult result = mapfile::writeMapFile(map, {}, path);
+        if (!result.ok || !result.keptChanged.empty()) state.SkipWithError("save failed or kept a version");
+        mapfile::readMapFile(map, path);
+        benchmark::DoNotOptimize(map.cells.data());
+    }
+}
+BENCHMARK(BM_MapSaveAsRead)->Unit(benchmark::kMillisecond);
+
 // The same text and parse without the file: where the time goes.
 void BM_MapFormatParse(benchmark::State& state) {
     const mapfile::EditorMap map = fullMap();
