@@ -54,9 +54,8 @@ void scaledSize(int32_t& w, int32_t& h) {
 // Asks for a window size; the sizes reported until it comes are the desktop catching up.
 void requestWindowSize(int32_t w, int32_t h) {
     Local& l = local();
-    int32_t nowW = 0, nowH = 0;
-    SDL_GetWindowSize(l.window, &nowW, &nowH);
     SDL_SetWindowSize(l.window, w, h);
+    int32_t nowW = 0, nowH = 0;
     SDL_GetWindowSize(l.window, &nowW, &nowH);
     // Some video drivers take the size at once; the others report it later.
     if (nowW == w && nowH == h) {
