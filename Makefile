@@ -3,21 +3,26 @@
 # make test  - install what is missing, build every configuration and run the whole suite in each
 # make build - the Release build only
 # make soak  - a million frames of the game loop: memory, strings and threads must not grow
-# make install - install both programs, their data, icons and menu entries under PREFIX (~/.local)
-# make package - a Debian package of the same, under /usr (build/release/shooter_*.deb)
+# make install - install both programs, their data, icons, menu entries and manual pages under
+#                PREFIX (~/.local)
+# make uninstall - remove what make install put under PREFIX
+# make package - a Debian package of the same, under /usr (build/package/shooter_*.deb)
 
 PACKAGES := build-essential cmake ninja-build pkg-config \
 	libsdl2-dev libfreetype-dev libfontconfig-dev libturbojpeg0-dev libgif-dev zlib1g-dev libx11-dev libxtst-dev \
 	fonts-ipafont-gothic libgtest-dev libgmock-dev libbenchmark-dev \
 	clang libclang-rt-14-dev xvfb xauth xdotool x11-apps x11-utils \
-	desktop-file-utils dpkg-dev file
+	desktop-file-utils dpkg-dev file lintian appstream man-db x11-xserver-utils
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 FUZZ_SECONDS ?= 30
 PLAY := play
 PREFIX ?= $(HOME)/.local
+BUILD ?= build/release
+# What each install put under its prefix, one list per prefix, for make uninstall.
+manifest = $(BUILD)/install-manifests/$(subst /,_,$(abspath $(PREFIX))).txt
 
-.PHONY: deps build run edit play install package test test-release test-asan test-tsan test-fuzz bench soak format clean
+.PHONY: deps build run edit play install install-tree uninstall package test test-release test-asan test-tsan test-fuzz bench soak format clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -47,10 +52,27 @@ edit: play
 	cd $(PLAY) && ../build/release/mapedit/mapedit
 
 install: build
-	cmake --install build/release --prefix "$(PREFIX)"
+	@$(MAKE) --no-print-directory install-tree
 
-package: build
-	cmake --build --preset release --target package
+# The install of a build that is there (BUILD). What it puts under PREFIX joins the prefix's list,
+# and the folders it makes there (seen first in a trial install aside) join the list of folders.
+install-tree:
+	@rm -rf $(BUILD)/install-trial
+	@DESTDIR=$(abspath $(BUILD))/install-trial cmake --install $(BUILD) --prefix "$(abspath $(PREFIX))" >/dev/null
+	@mkdir -p $(dir $(manifest)) && touch "$(manifest)" "$(manifest).folders"
+	@(cd $(BUILD)/install-trial && find . -type d | sed 's/^\.//' | while read -r d; do \
+	  case $$d in "$(abspath $(PREFIX))" | "$(abspath $(PREFIX))"/*) [ -d "$$d" ] || echo "$$d" ;; esac; \
+	  done; cat "$(abspath $(manifest)).folders") | sort -u >"$(manifest).new"
+	@mv "$(manifest).new" "$(manifest).folders" && rm -rf $(BUILD)/install-trial
+	cmake --install $(BUILD) --prefix "$(abspath $(PREFIX))"
+	@sort -u "$(manifest)" $(BUILD)/install_manifest.txt >"$(manifest).new" && mv "$(manifest).new" "$(manifest)"
+
+uninstall:
+	cmake -D MANIFEST="$(manifest)" -D PREFIX="$(abspath $(PREFIX))" -P cmake/uninstall.cmake
+
+# A build of its own, configured as a distribution builds packages (see cmake/debian-package.sh).
+package: deps
+	sh cmake/debian-package.sh . build/package
 
 test: deps test-release test-asan test-tsan test-fuzz
 

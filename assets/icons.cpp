@@ -153,4 +153,14 @@ pixels::Bitmap mapeditIcon() {
     return paint(kMapeditArt, kMapeditInks, false);
 }
 
+pixels::Bitmap iconAtSize(const pixels::Bitmap& art, int size) {
+    pixels::Bitmap scaled(size, size);
+    pixels::stretchBlit(scaled, 0, 0, size, size, art, 0, 0, art.width, art.height, pixels::kSrcCopy);
+    return scaled;
+}
+
+std::vector<pixels::Bitmap> windowIcons(const pixels::Bitmap& art) {
+    return {iconAtSize(art, 32), iconAtSize(art, 64), iconAtSize(art, 128)};
+}
+
 } // namespace assets

@@ -3,9 +3,16 @@
 // Every pixel is opaque (the icons have no transparent colour).
 #include "platform/pixels.hpp"
 
+#include <vector>
+
 namespace assets {
 
 pixels::Bitmap shooterIcon();
 pixels::Bitmap mapeditIcon();
+
+// An icon at another size, scaled by nearest neighbour so the pixel art stays crisp.
+pixels::Bitmap iconAtSize(const pixels::Bitmap& art, int size);
+// The sizes a window hands its desktop (32, 64 and 128 pixels): the art's pixels as square blocks.
+std::vector<pixels::Bitmap> windowIcons(const pixels::Bitmap& art);
 
 } // namespace assets

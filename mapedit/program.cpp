@@ -78,11 +78,11 @@ int64_t keyRequestCount() {
     return keyRequests.load();
 }
 
-void runMapedit() {
+void runMapedit(int32_t scale) {
     rt::rtRuntimeInit();
-    prompt::promptStart();
+    prompt::promptStart({"mapedit", scale});
     rt::RtString title = rt::rtStrLiteral("スクロール背景作成ツール");
-    prompt::promptConfigure(rt::rtStrView(title), assets::mapeditIcon(), 800, 480);
+    prompt::promptConfigure(rt::rtStrView(title), assets::windowIcons(assets::mapeditIcon()), 800, 480);
     rt::rtStrFree(title);
 
     // The pictures are the program's globals: released in storage order by the clean-up.

@@ -5,10 +5,13 @@
 // Other threads reach it through the calls below, which hand their work to the window thread and
 // wait until it is done.
 //
-// Alt+Enter toggles a fullscreen view: the window covers the display without a frame and shows the
-// client framebuffer enlarged by a whole factor, each pixel as a square block, centred on black.
-// The program sees no change: its client size, framebuffer and the pixels read back stay as they
-// were, and Alt+Enter itself reaches neither the key-state table nor the keyDown callback.
+// The window shows the client framebuffer enlarged by a whole factor, its scale: each pixel a
+// scale x scale block. The scale is chosen at start from the desktop's (see chooseScale), and
+// Alt+Plus and Alt+Minus change it while the program runs. Alt+Enter toggles a fullscreen view:
+// the window covers the display without a frame and shows the client framebuffer enlarged by the
+// largest whole factor that fits, centred on black; leaving it brings the window back at its
+// scale. The program sees no change: its client size, framebuffer and the pixels read back stay
+// as they were, and these keys reach neither the key-state table nor the keyDown callback.
 #include "platform/gamepad.hpp"
 #include "platform/pixels.hpp"
 
@@ -17,6 +20,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform::window {
 
@@ -38,9 +42,20 @@ struct Callbacks {
 using PresentSource =
     std::function<void(uint32_t* destination, int32_t width, int32_t height, int32_t pitch)>;
 
+// Who the window is and how large it shows the program.
+struct Setup {
+    // The instance name in the X11 WM_CLASS, which desktops match with the program's menu entry
+    // (the class is always "PROMPT"); on Wayland the application id.
+    std::string instance = "PROMPT";
+    // The window's scale, 1..kMaxScale, as asked for by hand: taken even where the window then
+    // does not fit the work area. 0 chooses it from the desktop's settings.
+    int32_t scale = 0;
+};
+inline constexpr int32_t kMaxScale = 8;
+
 // Starts the window thread (once per process; later calls do nothing). Returns at once; poll
-// state() for the outcome. The X11 window class is "PROMPT" and the first title "BASIC PROMPT".
-void start(Callbacks callbacks, PresentSource present);
+// state() for the outcome. The first title is "BASIC PROMPT".
+void start(Callbacks callbacks, PresentSource present, Setup setup = {});
 
 enum class State { NotStarted, Starting, Open, Failed };
 State state();
@@ -52,6 +67,9 @@ std::string failureReason();
 void setTitle(std::string_view cp932);
 // The window's icon; an empty bitmap leaves the icon alone.
 void setIcon(const pixels::Bitmap& icon);
+// The same icon in several sizes (empty bitmaps are left out); the desktop shows the one that
+// suits the place. Where only one can be given, the first is taken.
+void setIcons(const std::vector<pixels::Bitmap>& icons);
 void setResizable(bool resizable);
 void setPosition(int32_t x, int32_t y);
 // The client area's size; the window thread then repaints the whole client area.
@@ -75,15 +93,17 @@ std::optional<bool> showMessageBox(const std::string& utf8Caption, const std::st
 // What the window shows now, read back from the window thread (for tests and tools).
 std::string titleUtf8();
 // Position and client size as the program set them: in the fullscreen view, the window's size
-// and position to come back to.
+// and position to come back to. The window itself is the client size times the scale.
 struct Geometry {
     int32_t x = 0, y = 0, clientWidth = 0, clientHeight = 0;
+    int32_t scale = 1;
+    int32_t windowWidth = 0, windowHeight = 0; // as the window is now (the view's, in fullscreen)
     bool resizable = false;
     bool fullscreen = false;
 };
 Geometry geometry();
 // The program's pixels as the window shows them now (its surface read back), in 0x00BBGGRR, at
-// the client size: in the fullscreen view, one pixel of each block (none of the black around).
+// the client size: one pixel of each block (none of the black around the fullscreen view).
 pixels::Bitmap presentedPixels();
 // The window's whole surface as it is, the fullscreen view's enlargement and border included.
 pixels::Bitmap shownPixels();
@@ -97,6 +117,18 @@ struct Placement {
 };
 Placement fullscreenPlacement(int32_t clientWidth, int32_t clientHeight, int32_t screenWidth,
                               int32_t screenHeight);
+
+// The scale the desktop asks for: Xft.dpi of the X resource database divided by 96, rounded
+// down, where the database has it; else GDK_SCALE, a whole number; else 1. At least 1, at most
+// kMaxScale.
+int32_t desktopScale(std::optional<double> xftDpi, const char* gdkScale);
+// The largest scale up to wanted at which a client area fits a work area (at least 1). A work
+// area of no size is unknown and lowers nothing.
+int32_t fittingScale(int32_t wanted, int32_t clientWidth, int32_t clientHeight, int32_t workWidth,
+                     int32_t workHeight);
+// Xft.dpi in the text of an X resource database ("Xft.dpi:\t192\n"): a positive number, or
+// nothing.
+std::optional<double> xftDpiFromResources(std::string_view resources);
 
 // Maps a key event of the video library (scan code, key code, modifier state) to a virtual-key
 // code; 0 when the key has none.

@@ -2,6 +2,7 @@
 // folder and runs until its window is closed.
 #include "assets/icons.hpp"
 #include "platform/system.hpp"
+#include "platform/window.hpp"
 #include "runtime/core/process.hpp"
 #include "runtime/core/rtmath.hpp"
 #include "runtime/core/rtstring.hpp"
@@ -11,6 +12,7 @@
 #include "shooter/loading.hpp"
 #include "shooter/options.hpp"
 #include "shooter/pictures.hpp"
+#include "shooter/play_folder.hpp"
 #include "shooter/renderer.hpp"
 #include "shooter/startup.hpp"
 #include "shooter/timing.hpp"
@@ -30,12 +32,15 @@ int main(int argc, char** argv) {
     using namespace shooter;
     // Answered before anything else: --help and --version need no window and no display.
     const rt::Options options = rt::handleCommandLine(argc, argv, shooterProgram());
-    (void)options;
+    const int32_t scale =
+        rt::wholeNumberOption(options, "--scale", 1, platform::window::kMaxScale, shooterProgram())
+            .value_or(0);
+    notePlayFolder();
     rt::rtRuntimeInit();
 
-    prompt::promptStart();
+    prompt::promptStart({"shooter", scale});
     rt::RtString title = rt::rtStrLiteral("タイトル名");
-    prompt::promptConfigure(rt::rtStrView(title), assets::shooterIcon(), 640, 490);
+    prompt::promptConfigure(rt::rtStrView(title), assets::windowIcons(assets::shooterIcon()), 640, 490);
     rt::rtStrFree(title);
 
     const auto state = std::make_unique<GameState>();

@@ -233,8 +233,7 @@ void writeIcons(const std::filesystem::path& dir) {
     for (const auto& icon : icons) {
         const pixels::Bitmap art = icon.make();
         for (int size : {16, 32, 48, 64, 128, 256}) {
-            pixels::Bitmap scaled(size, size);
-            pixels::stretchBlit(scaled, 0, 0, size, size, art, 0, 0, art.width, art.height, pixels::kSrcCopy);
+            const pixels::Bitmap scaled = iconAtSize(art, size);
             const std::filesystem::path path = dir / (std::to_string(size) + "x" + std::to_string(size)) /
                                                "apps" / (std::string(icon.name) + ".png");
             std::filesystem::create_directories(path.parent_path());

@@ -77,7 +77,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, const Program
         } else if (i + 1 < args.size()) {
             value = args[++i];
         } else {
-            return error(program, "option '" + name + "' needs a value (" + std::string(spec->valueName) + ")");
+            return error(program,
+                         "option '" + name + "' needs a value (" + std::string(spec->valueName) + ")");
         }
         result.options.values.emplace(name, std::move(value));
     }
@@ -118,6 +119,31 @@ Options handleCommandLine(int argc, char** argv, const ProgramInfo& program) {
     std::fputs(line.text.c_str(), out);
     std::fflush(out);
     std::exit(line.exitCode);
+}
+
+std::optional<int32_t> parseWholeNumber(std::string_view text, int32_t low, int32_t high) {
+    if (text.empty() || text.size() > 9) return std::nullopt;
+    int32_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value < low || value > high) return std::nullopt;
+    return value;
+}
+
+std::optional<int32_t> wholeNumberOption(const Options& options, std::string_view name, int32_t low,
+                                         int32_t high, const ProgramInfo& program) {
+    const std::optional<std::string> text = options.value(name);
+    if (!text) return std::nullopt;
+    const std::optional<int32_t> value = parseWholeNumber(*text, low, high);
+    if (!value) {
+        std::string message(name);
+        message.append(": '").append(*text).append("' is not a whole number from ");
+        message.append(std::to_string(low)).append(" to ").append(std::to_string(high));
+        commandLineError(program, message);
+    }
+    return value;
 }
 
 void commandLineError(const ProgramInfo& program, std::string_view message) {

@@ -2,6 +2,7 @@
 // The programs' command lines: a table of options per program, with --help and --version answered
 // here, on stdout, before the program touches a window or a display. No option is needed to play or
 // to edit; every one only adds to what the program does without it.
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -17,8 +18,8 @@ struct OptionSpec {
 };
 
 struct ProgramInfo {
-    std::string_view name;     // "shooter"
-    std::string_view summary;  // one line: what the program is
+    std::string_view name;    // "shooter"
+    std::string_view summary; // one line: what the program is
     std::vector<OptionSpec> options;
     std::string_view epilogue; // files, keys, exit codes: printed after the options
 };
@@ -51,6 +52,14 @@ std::string versionText(const ProgramInfo& program);
 // Parses argv; prints the help or version text and exits 0, or prints the error and exits 2;
 // otherwise returns the options.
 Options handleCommandLine(int argc, char** argv, const ProgramInfo& program);
+
+// A whole number from low to high written in plain decimal digits ("2"); nothing for any other
+// text ("", "+2", "2.0", " 2", "0x2", a number out of range).
+std::optional<int32_t> parseWholeNumber(std::string_view text, int32_t low, int32_t high);
+// The value of an option that takes a whole number from low to high, nothing when the option is
+// not given. Any other value ends the program through commandLineError.
+std::optional<int32_t> wholeNumberOption(const Options& options, std::string_view name, int32_t low,
+                                         int32_t high, const ProgramInfo& program);
 
 // Writes "<program>: <message>" and a pointer to --help on stderr and exits 2: for a value the
 // program itself refuses ("--scale: not a whole number from 1 to 8").

@@ -63,17 +63,19 @@ void onKeyDown(int vk) {
 
 } // namespace
 
-void promptStart() {
+void promptStart(const platform::window::Setup& setup) {
     namespace win = platform::window;
     promptReady.store(0);
     setPresentRequest([] { win::requestPresent(); });
     if (win::state() == win::State::Open) {
         win::requestPaint();
     } else {
-        win::start({onCreated, onPaint, onKeyDown},
-                   [](uint32_t* destination, int32_t width, int32_t height, int32_t pitch) {
-                       copyWindowTo(destination, width, height, pitch);
-                   });
+        win::start(
+            {onCreated, onPaint, onKeyDown},
+            [](uint32_t* destination, int32_t width, int32_t height, int32_t pitch) {
+                copyWindowTo(destination, width, height, pitch);
+            },
+            setup);
     }
     for (;;) {
         platform::sleepMs(20);
@@ -87,11 +89,11 @@ void promptStart() {
     }
 }
 
-void promptConfigure(std::string_view titleCp932, const pixels::Bitmap& icon, int32_t clientWidth,
-                     int32_t clientHeight) {
+void promptConfigure(std::string_view titleCp932, const std::vector<pixels::Bitmap>& icons,
+                     int32_t clientWidth, int32_t clientHeight) {
     namespace win = platform::window;
     win::setTitle(titleCp932);
-    win::setIcon(icon);
+    win::setIcons(icons);
     win::setResizable(false);
     win::setClientSize(clientWidth, clientHeight);
     // Moved last, so that no size change can move it away again.

@@ -3,6 +3,7 @@
 // (print, locate, clear) and key input through the key latch.
 #include "platform/font.hpp"
 #include "platform/pixels.hpp"
+#include "platform/window.hpp"
 #include "runtime/core/rtstring.hpp"
 #include "runtime/prompt/canvas.hpp"
 #include "runtime/prompt/textgrid.hpp"
@@ -10,6 +11,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace prompt {
 
@@ -20,11 +22,12 @@ extern std::atomic<uint8_t> keyLatch;
 
 // Program start: creates the window thread and waits (polling every 20 ms) for the window's first
 // paint. When no window can be opened it says why on stderr and ends the process with code 1.
-void promptStart();
-// The program's own settings, applied after the start: title (CP932), icon, a frame that cannot
-// be resized, position (0, 0) and the client size.
-void promptConfigure(std::string_view titleCp932, const pixels::Bitmap& icon, int32_t clientWidth,
-                     int32_t clientHeight);
+// The setup names the window for the desktop and may fix its scale (platform/window.hpp).
+void promptStart(const platform::window::Setup& setup = {});
+// The program's own settings, applied after the start: title (CP932), icon (the same picture in
+// several sizes), a frame that cannot be resized, position (0, 0) and the client size.
+void promptConfigure(std::string_view titleCp932, const std::vector<pixels::Bitmap>& icons,
+                     int32_t clientWidth, int32_t clientHeight);
 void promptSetTitle(std::string_view titleCp932);
 
 // Width of " " and the line height of the console font: the size of one text cell.

@@ -66,7 +66,8 @@ e2e_start_xvfb() {
     for i in $(seq 1 200); do
         if [ -s "$fdfile" ] && grep -q '[0-9]' "$fdfile"; then
             export DISPLAY=":$(tr -dc '0-9' <"$fdfile")"
-            unset WAYLAND_DISPLAY SDL_VIDEODRIVER
+            # The desktop's scale is the X server's alone (its resource database), none of ours.
+            unset WAYLAND_DISPLAY SDL_VIDEODRIVER GDK_SCALE
             return 0
         fi
         kill -0 "$XVFB_PID" 2>/dev/null || { cat "$E2E_TMP/xvfb.log" >&2; e2e_fail "Xvfb did not start"; }

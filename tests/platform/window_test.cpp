@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 namespace {
@@ -28,9 +29,9 @@ constexpr int32_t kScanA = 4, kScanX = 27, kScanZ = 29, kScan1 = 30, kScan0 = 39
                   kScanF10 = 67, kScanF12 = 69, kScanScrollLock = 71, kScanPause = 72, kScanInsert = 73,
                   kScanHome = 74, kScanPageUp = 75, kScanDelete = 76, kScanEnd = 77, kScanPageDown = 78,
                   kScanRight = 79, kScanLeft = 80, kScanDown = 81, kScanUp = 82, kScanNumLock = 83,
-                  kScanKpEnter = 88, kScanKp1 = 89, kScanKp9 = 97, kScanKp0 = 98, kScanKpPeriod = 99,
-                  kScanApplication = 101, kScanLCtrl = 224, kScanLAlt = 226, kScanLGui = 227, kScanRAlt = 230,
-                  kScanRGui = 231;
+                  kScanKpMinus = 86, kScanKpPlus = 87, kScanKpEnter = 88, kScanKp1 = 89, kScanKp9 = 97,
+                  kScanKp0 = 98, kScanKpPeriod = 99, kScanApplication = 101, kScanLCtrl = 224,
+                  kScanLAlt = 226, kScanLGui = 227, kScanRAlt = 230, kScanRGui = 231;
 
 int32_t nonChar(int32_t scan) {
     return scan | kNonChar;
@@ -374,6 +375,124 @@ TEST_F(WindowThread, AltEnterTogglesTheFullscreenViewAndBack) {
                     ADD_FAILURE() << what << ": pixel " << x << "," << y << " is " << shown.at(x, y)
                                   << ", expected " << want;
             }
+    }
+    EXPECT_EQ(widestPaint.load(), 400) << "the program was asked to paint another client size";
+}
+
+// The scale a window starts at: the desktop's (Xft.dpi, else GDK_SCALE), lowered to what fits the
+// work area, unless given by hand. The game is 640 x 490.
+TEST(WindowScale, ChoiceTable) {
+    struct Row {
+        std::optional<double> dpi;
+        const char* gdkScale;
+        int32_t workWidth, workHeight, byHand; // byHand: --scale, 0 when not given
+        int32_t expected;
+        const char* what;
+    };
+    const Row rows[] = {
+        {192, nullptr, 3840, 2160, 0, 2, "4K at 192 dpi"},
+        {192, nullptr, 3840, 2100, 0, 2, "4K at 192 dpi below a panel"},
+        {96, nullptr, 1920, 1080, 0, 1, "96 dpi"},
+        {144, nullptr, 3840, 2160, 0, 1, "150 % rounds down"},
+        {191.9, nullptr, 3840, 2160, 0, 1, "just under 200 %"},
+        {288, nullptr, 3840, 2160, 0, 3, "300 %"},
+        {72, nullptr, 1920, 1080, 0, 1, "under 96 dpi is still 1"},
+        {96, "2", 3840, 2160, 0, 1, "Xft.dpi wins over GDK_SCALE"},
+        {std::nullopt, "2", 3840, 2160, 0, 2, "GDK_SCALE without Xft.dpi"},
+        {std::nullopt, "4", 3840, 2160, 0, 4, "GDK_SCALE 4 fits a 4K screen"},
+        {std::nullopt, "3", 1920, 1080, 0, 2, "GDK_SCALE 3 does not fit 1080 lines"},
+        {std::nullopt, "x", 3840, 2160, 0, 1, "GDK_SCALE not a number"},
+        {std::nullopt, "2x", 3840, 2160, 0, 1, "GDK_SCALE with trailing text"},
+        {std::nullopt, "0", 3840, 2160, 0, 1, "GDK_SCALE 0"},
+        {std::nullopt, "-2", 3840, 2160, 0, 1, "GDK_SCALE negative"},
+        {std::nullopt, "", 3840, 2160, 0, 1, "GDK_SCALE empty"},
+        {std::nullopt, nullptr, 3840, 2160, 0, 1, "nothing set"},
+        {960, nullptr, 30000, 30000, 0, 8, "at most 8"},
+        {192, nullptr, 1366, 768, 0, 1, "200 % on a small screen"},
+        {192, nullptr, 1280, 980, 0, 2, "exactly the room"},
+        {192, nullptr, 1279, 980, 0, 1, "one column short"},
+        {192, nullptr, 1280, 979, 0, 1, "one line short"},
+        {288, nullptr, 0, 0, 0, 3, "work area unknown"},
+        {192, nullptr, 3840, 2160, 1, 1, "--scale 1 on a scaled desktop"},
+        {std::nullopt, nullptr, 1920, 1080, 3, 3, "--scale 3 is taken even where it does not fit"},
+    };
+    for (const Row& r : rows) {
+        const int32_t wanted = r.byHand > 0 ? r.byHand : win::desktopScale(r.dpi, r.gdkScale);
+        const int32_t got =
+            r.byHand > 0 ? wanted : win::fittingScale(wanted, 640, 490, r.workWidth, r.workHeight);
+        EXPECT_EQ(got, r.expected) << r.what;
+    }
+}
+
+TEST(WindowScale, XftDpiIsReadFromTheResourceDatabase) {
+    const std::pair<const char*, std::optional<double>> rows[] = {
+        {"Xft.dpi:\t192\n", 192},
+        {"Xft.antialias:\t1\nXft.dpi:\t144\nXft.hinting:\t1\n", 144},
+        {"Xft.dpi: 96", 96},
+        {"  Xft.dpi  :  120.5  \r\n", 120.5},
+        {"Xft.dpi:\t96\nXft.dpi:\t192\n", 192},
+        {"Xcursor.size:\t48\n", std::nullopt},
+        {"Xft.dpix:\t192\n", std::nullopt},
+        {"*.dpi:\t192\n", std::nullopt},
+        {"Xft.dpi:\tlarge\n", std::nullopt},
+        {"Xft.dpi:\t0\n", std::nullopt},
+        {"Xft.dpi:\t-96\n", std::nullopt},
+        {"Xft.dpi:\n", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& [text, expected] : rows) EXPECT_EQ(win::xftDpiFromResources(text), expected) << text;
+}
+
+// Alt+Plus and Alt+Minus step the window's scale (as far as the dummy display's 1024 x 768 allows
+// for 400 x 300); the program keeps its size and pixels, and hears none of the keys. Alt+Enter
+// comes back from the fullscreen view at the scale it left.
+TEST_F(WindowThread, AltPlusAndAltMinusStepTheScale) {
+    win::setClientSize(400, 300);
+    widestPaint.store(0);
+    struct Step {
+        int32_t scancode, keycode;
+        int32_t scale; // after the key
+        bool fullscreen;
+        const char* what;
+    };
+    const Step steps[] = {
+        {kScanEquals, '=', 2, false, "Alt+="},
+        {kScanEquals, '=', 2, false, "Alt+= again: 3 does not fit"},
+        {kScanReturn, '\r', 2, true, "Alt+Enter into the fullscreen view"},
+        {kScanMinus, '-', 2, true, "Alt+- in the fullscreen view changes nothing"},
+        {kScanReturn, '\r', 2, false, "Alt+Enter back at scale 2"},
+        {kScanKpMinus, nonChar(kScanKpMinus), 1, false, "Alt+keypad -"},
+        {kScanMinus, '-', 1, false, "Alt+- at 1"},
+        {kScanKpPlus, nonChar(kScanKpPlus), 2, false, "Alt+keypad +"},
+    };
+    for (const Step& st : steps) {
+        win::injectKeyEvent(kScanLAlt, nonChar(kScanLAlt), kLAlt, true);
+        win::injectKeyEvent(st.scancode, st.keycode, kLAlt, true);
+        EXPECT_FALSE(platform::keys::isKeyDown(win::virtualKeyFromEvent(st.scancode, st.keycode, kLAlt)))
+            << st.what << ": reached the key-state table";
+        win::injectKeyEvent(st.scancode, st.keycode, kLAlt, false);
+        win::injectKeyEvent(kScanLAlt, nonChar(kScanLAlt), 0, false);
+        EXPECT_EQ(lastKeyDown.load(), 0) << st.what << ": a key reached the key latch";
+        win::requestPaint();
+        win::flush();
+
+        const win::Geometry g = win::geometry();
+        EXPECT_TRUE(g.scale == st.scale && g.fullscreen == st.fullscreen)
+            << st.what << ": scale " << g.scale << (g.fullscreen ? ", fullscreen" : "");
+        EXPECT_TRUE(g.clientWidth == 400 && g.clientHeight == 300) << st.what;
+        if (!st.fullscreen) {
+            EXPECT_TRUE(g.windowWidth == 400 * st.scale && g.windowHeight == 300 * st.scale)
+                << st.what << ": the window is " << g.windowWidth << "x" << g.windowHeight;
+            const pixels::Bitmap shown = win::shownPixels();
+            int wrong = 0;
+            for (int32_t y = 0; y < shown.height; ++y)
+                for (int32_t x = 0; x < shown.width; ++x)
+                    if (shown.at(x, y) != patternAt(x / st.scale, y / st.scale) && ++wrong <= 3)
+                        ADD_FAILURE() << st.what << ": pixel " << x << "," << y << " is not in its block";
+        }
+        const pixels::Bitmap own = win::presentedPixels();
+        ASSERT_TRUE(own.width == 400 && own.height == 300) << st.what;
+        EXPECT_TRUE(own.at(0, 0) == patternAt(0, 0) && own.at(399, 299) == patternAt(399, 299)) << st.what;
     }
     EXPECT_EQ(widestPaint.load(), 400) << "the program was asked to paint another client size";
 }

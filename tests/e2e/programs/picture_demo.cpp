@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
     rt::rtRuntimeInit();
     prompt::promptStart();
     rt::RtString title = rt::rtStrLiteral("画像表示テスト");
-    prompt::promptConfigure(title, pixels::Bitmap(32, 32, kGreen), 640, 490);
+    prompt::promptConfigure(title, {pixels::Bitmap(32, 32, kGreen)}, 640, 490);
     rt::rtStrFree(title);
 
     picture::Surface background;

@@ -42,7 +42,7 @@ int main() {
     pixels::Bitmap icon(32, 32, kOrange);
     fill(icon, 8, 8, 16, 16, kTeal);
     rt::RtString title = rt::rtStrLiteral("プロンプト表示テスト");
-    prompt::promptConfigure(title, icon, 640, 490);
+    prompt::promptConfigure(title, {icon}, 640, 490);
     rt::rtStrFree(title);
 
     drawGraphics();

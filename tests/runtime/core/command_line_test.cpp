@@ -48,6 +48,28 @@ TEST(CommandLine, ParsesOptionsAndRefusesWhatItDoesNotKnow) {
     }
 }
 
+TEST(CommandLine, WholeNumbersInARange) {
+    const std::pair<const char*, std::optional<int32_t>> rows[] = {
+        {"1", 1},
+        {"8", 8},
+        {"2", 2},
+        {"02", 2},
+        {"0", std::nullopt},
+        {"9", std::nullopt},
+        {"", std::nullopt},
+        {"-1", std::nullopt},
+        {"+2", std::nullopt},
+        {" 2", std::nullopt},
+        {"2 ", std::nullopt},
+        {"2x", std::nullopt},
+        {"2.0", std::nullopt},
+        {"0x2", std::nullopt},
+        {"99999999999", std::nullopt},
+    };
+    for (const auto& [text, expected] : rows)
+        EXPECT_EQ(rt::parseWholeNumber(text, 1, 8), expected) << "'" << text << "'";
+}
+
 TEST(CommandLine, HelpListsEveryOptionInAlignedColumnsThenTheEpilogue) {
     EXPECT_EQ(rt::usageText(kProgram), "Usage: prog [OPTION]...\n"
                                        "A program.\n"

@@ -110,7 +110,7 @@ TEST_F(PromptConsole, StartReturnsAfterTheFirstPaintWithTheCellMeasured) {
 }
 
 TEST_F(PromptConsole, ConfigureSetsTitleFrameAndClientSize) {
-    prompt::promptConfigure(platform::cp932::fromUtf8("タイトル名"), pixels::Bitmap(32, 32, 0x00FFFF), 640,
+    prompt::promptConfigure(platform::cp932::fromUtf8("タイトル名"), {pixels::Bitmap(32, 32, 0x00FFFF)}, 640,
                             490);
     EXPECT_EQ(win::titleUtf8(), "タイトル名");
     const win::Geometry g = win::geometry();

@@ -1,0 +1,63 @@
+// Keys, game controllers and close requests made in software. Each takes the path its real
+// counterpart takes on the window thread, so tests and tools can drive a window without a person.
+#include "platform/gamepad.hpp"
+#include "platform/keys.hpp"
+#include "platform/window_internal.hpp"
+
+namespace platform::window {
+
+using internal::runOnWindowThread;
+using internal::shared;
+
+void injectKey(int vk, bool down) {
+    // Without modifier state of its own, Alt and Ctrl count as held while the key-state table has
+    // them down.
+    runOnWindowThread([=] {
+        const uint16_t modifiers = (keys::isKeyDown(keys::kMenu) ? KMOD_LALT : 0) |
+                                   (keys::isKeyDown(keys::kControl) ? KMOD_LCTRL : 0);
+        internal::handleKey(vk, down, modifiers, false);
+    });
+}
+
+void injectKeyEvent(int32_t scancode, int32_t keycode, uint16_t modifiers, bool down) {
+    if (shared().state.load() != State::Open) return;
+    SDL_Event e{};
+    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    e.key.keysym.scancode = static_cast<SDL_Scancode>(scancode);
+    e.key.keysym.sym = keycode;
+    e.key.keysym.mod = modifiers;
+    SDL_PushEvent(&e);
+    flush();
+}
+
+int32_t attachVirtualPad() {
+    int32_t pad = -1;
+    if (!runOnWindowThread([&] { pad = gamepad::attachVirtualPad(); })) return -1;
+    flush();
+    return pad;
+}
+
+void setVirtualPadInput(int32_t pad, gamepad::Input input, int32_t value) {
+    if (!runOnWindowThread([&] { gamepad::setVirtualInput(pad, input, value); })) return;
+    flush();
+}
+
+void detachVirtualPad(int32_t pad) {
+    if (!runOnWindowThread([&] { gamepad::detachVirtualPad(pad); })) return;
+    flush();
+}
+
+void injectClose(bool quitEvent) {
+    if (shared().state.load() != State::Open) return;
+    SDL_Event e{};
+    if (quitEvent) {
+        e.type = SDL_QUIT;
+    } else {
+        e.type = SDL_WINDOWEVENT;
+        e.window.event = SDL_WINDOWEVENT_CLOSE;
+    }
+    SDL_PushEvent(&e);
+}
+
+} // namespace platform::window
