@@ -26,6 +26,8 @@ void setSpeedFromElapsed(GameState& g, double calibrationElapsed);
 // One measured frame: the space bar fires (sharing the shot key's latch), the arrows move the ship
 // within the measurement's own bounds, then the frame is drawn and the shots move.
 void calibrationFrame(GameState& g, const CalibrationServices& services);
+// The 230 frames alone, without reading the clock (a replay runs them and takes the recorded speed).
+void runCalibrationFrames(GameState& g, const CalibrationServices& services);
 // The whole measurement, with speedFactor 1 on entry.
 void measureSpeed(GameState& g, const CalibrationServices& services);
 
