@@ -12,6 +12,10 @@ int16_t isKeyDown(int vk) {
 
 uint8_t frameKeys(GameState& g, uint8_t wanted) {
     if (g.readKeys) return static_cast<uint8_t>(g.readKeys(wanted) & wanted);
+    return readKeyTable(wanted);
+}
+
+uint8_t readKeyTable(uint8_t wanted) {
     static constexpr struct {
         uint8_t bit;
         int vk;

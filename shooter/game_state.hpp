@@ -130,6 +130,8 @@ struct GameState {
 int16_t isKeyDown(int vk);
 // The wanted keys of this frame (kKeyBit...), each read once: from readKeys, or else with isKeyDown.
 uint8_t frameKeys(GameState& g, uint8_t wanted);
+// The wanted keys as the key-state table has them now.
+uint8_t readKeyTable(uint8_t wanted);
 
 // The platform's sound player: the name's separators become the system's, the file plays
 // asynchronously and cuts off a sound still playing; a missing file or device plays nothing.

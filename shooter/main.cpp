@@ -1,5 +1,5 @@
 // shooter: the vertical-scrolling shooting game. Reads AREA1.csv and its pictures from the current
-// folder and runs until its window is closed.
+// folder and runs until its window is closed, or until the end of the run it replays.
 #include "assets/icons.hpp"
 #include "platform/system.hpp"
 #include "runtime/core/process.hpp"
@@ -12,6 +12,7 @@
 #include "shooter/options.hpp"
 #include "shooter/pictures.hpp"
 #include "shooter/renderer.hpp"
+#include "shooter/replay.hpp"
 #include "shooter/startup.hpp"
 #include "shooter/timing.hpp"
 
@@ -30,7 +31,8 @@ int main(int argc, char** argv) {
     using namespace shooter;
     // Answered before anything else: --help and --version need no window and no display.
     const rt::Options options = rt::handleCommandLine(argc, argv, shooterProgram());
-    (void)options;
+    // A recording's file is created, or a replay's read and checked, before any window opens.
+    RunSession session(options, shooterProgram());
     rt::rtRuntimeInit();
 
     prompt::promptStart();
@@ -40,11 +42,11 @@ int main(int argc, char** argv) {
 
     const auto state = std::make_unique<GameState>();
     GameState& g = *state;
-    g.playSound = playSoundFile;
+    session.attach(g);
     const auto pictures = std::make_unique<GamePictures>();
     GamePictures& p = *pictures;
 
-    rt::rtRandomize(platform::tickCount());
+    rt::rtRandomize(session.seed());
     setDirections(g);
     loadMap(g);
 
@@ -57,8 +59,7 @@ int main(int argc, char** argv) {
     setInitialSpeed(g);
     setTitle(rt::rtStrLiteral("CPU速度測定中 しばらくお待ち下さい"));
     const auto draw = [&p](GameState& s) { renderFrame(s, p); };
-    measureSpeed(g, {draw, platform::tickCount});
-    roundFrameWait(g);
+    session.calibrate(g, {draw, platform::tickCount});
     setTitle(gameTitle(g));
     prompt::rtCls(3);
 
@@ -68,6 +69,6 @@ int main(int argc, char** argv) {
 
     FrameServices services;
     services.renderFrame = draw;
-    services.sleep = platform::sleepMs;
+    services.sleep = session.frameSleep();
     frameLoop(g, services);
 }

@@ -21,7 +21,11 @@ void setSpeedFromElapsed(GameState& g, double calibrationElapsed) {
             if (g.frameWait > 0.5) break;
         }
     }
-    g.framesPerRow = static_cast<int16_t>(16.0f / static_cast<float>(g.speedFactor));
+    g.framesPerRow = framesPerRowFor(g.speedFactor);
+}
+
+int16_t framesPerRowFor(int16_t speedFactor) {
+    return static_cast<int16_t>(16.0f / static_cast<float>(speedFactor));
 }
 
 void calibrationFrame(GameState& g, const CalibrationServices& services) {
