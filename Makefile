@@ -3,6 +3,8 @@
 # make test  - install what is missing, build every configuration and run the whole suite in each
 # make build - the Release build only
 # make soak  - a million frames of the game loop: memory, strings and threads must not grow
+# make golden - write the golden replays' expected lines anew (tests/golden/expected.txt), after a
+#              change to the game that is meant to move them; git diff shows what moved
 # make install - install both programs, their data, icons and menu entries under PREFIX (~/.local)
 # make package - a Debian package of the same, under /usr (build/release/shooter_*.deb)
 
@@ -17,7 +19,7 @@ FUZZ_SECONDS ?= 30
 PLAY := play
 PREFIX ?= $(HOME)/.local
 
-.PHONY: deps build run edit play install package test test-release test-asan test-tsan test-fuzz bench soak format clean
+.PHONY: deps build run edit play install package test test-release test-asan test-tsan test-fuzz bench soak golden golden-runs format clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -88,6 +90,13 @@ bench: build
 # A million frames of the real game loop (minutes): memory, strings and threads must not grow.
 soak: build
 	build/release/bench/bench_game --benchmark_filter=Soak
+
+golden: build
+	tests/golden/rerecord.sh build/release
+
+# The golden runs themselves made anew by the scripted player: only when the default data changed.
+golden-runs: build
+	tests/golden/rerecord.sh build/release --runs
 
 format:
 	git ls-files '*.cpp' '*.hpp' | xargs clang-format -i
