@@ -203,6 +203,8 @@ void RunSession::attach(GameState& g) {
 void RunSession::calibrate(GameState& g, const CalibrationServices& services) {
     if (mode_ == RunMode::Replay || mode_ == RunMode::Timedemo) {
         runCalibrationFrames(g, services);
+        // Closed before the measurement ended: the run ends with it, no speed was ever chosen.
+        if (header_.speedFactor == 0) finishReplay(g);
         g.speedFactor = header_.speedFactor;
         g.framesPerRow = framesPerRowFor(g.speedFactor);
         g.frameWait = header_.frameWait;

@@ -24,7 +24,7 @@ std::vector<uint8_t> recordingBytes(uint8_t speedFactor, uint8_t wait, size_t fr
     h.picturesHash = 0x2827262524232221;
     const auto header = replay::encodeHeader(h);
     std::vector<uint8_t> bytes(header.begin(), header.end());
-    for (size_t i = 0; i < frames; ++i) bytes.push_back(i < 230 ? kCalibrationFrameKeys : kGameFrameKeys);
+    for (size_t i = 0; i < frames; ++i) bytes.push_back(i < 230 ? kKeyBitSpace | kKeyBitUp : kGameFrameKeys);
     return bytes;
 }
 
@@ -264,3 +264,38 @@ TEST(Replay, HashesAreFnv1aOfTheDocumentedBytes) {
 }
 
 } // namespace
+
+TEST(Replay, ReplayTakesTheRecordedSpeedOrEndsWithTheMeasurementWhenNoneWasChosen) {
+    testing_support::TempDir dir;
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path()); // the data files' hashes are taken here
+    const DataHashes data = hashDataFiles();
+    const struct {
+        uint8_t speedFactor, wait;
+        size_t frames;
+    } cases[] = {{16, 0, 231}, {2, 1, 230}, {0, 0, 230}};
+    for (const auto& c : cases) {
+        auto bytes = recordingBytes(c.speedFactor, c.wait, c.frames);
+        for (int i = 0; i < 8; ++i) {
+            bytes[16 + i] = static_cast<uint8_t>(data.map >> (8 * i));
+            bytes[24 + i] = static_cast<uint8_t>(data.pictures >> (8 * i));
+        }
+        const std::string file = "run" + std::to_string(c.speedFactor);
+        testing_support::writeFile(file, asText(bytes));
+        rt::Options options;
+        options.values = {{"--timedemo", file}};
+        RunSession session(options, shooterProgram());
+        shooter_test::Game game;
+        session.attach(game.g());
+        if (c.speedFactor == 0) {
+            EXPECT_EXIT(session.calibrate(game.g(), {}), testing::ExitedWithCode(0), "");
+            continue;
+        }
+        session.calibrate(game.g(), {});
+        EXPECT_EQ(game.g().speedFactor, c.speedFactor);
+        EXPECT_EQ(game.g().framesPerRow, 16 / c.speedFactor);
+        EXPECT_EQ(game.g().frameWait, c.wait);
+        EXPECT_EQ(game.o().y[kShipSlot], -30) << "the measurement's up arrow, to its bound";
+    }
+    std::filesystem::current_path(previous);
+}
