@@ -3,6 +3,7 @@
 # make test  - install what is missing, build every configuration and run the whole suite in each
 # make build - the Release build only
 # make soak  - a million frames of the game loop: memory, strings and threads must not grow
+# make timedemo - the whole game's speed: --timedemo of the long golden run, headless and in Xvfb
 # make golden - write the golden replays' expected lines anew (tests/golden/expected.txt), after a
 #              change to the game that is meant to move them; git diff shows what moved
 # make install - install both programs, their data, icons and menu entries under PREFIX (~/.local)
@@ -19,7 +20,7 @@ FUZZ_SECONDS ?= 30
 PLAY := play
 PREFIX ?= $(HOME)/.local
 
-.PHONY: deps build run edit play install package test test-release test-asan test-tsan test-fuzz bench soak golden golden-runs format clean
+.PHONY: deps build run edit play install package test test-release test-asan test-tsan test-fuzz bench soak timedemo golden golden-runs format clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -86,6 +87,9 @@ test-fuzz:
 
 bench: build
 	@for b in build/release/bench/bench_*; do [ -x "$$b" ] && $$b --benchmark_filter=-Soak --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
+
+timedemo: build
+	bench/timedemo.sh build/release
 
 # A million frames of the real game loop (minutes): memory, strings and threads must not grow.
 soak: build
