@@ -263,8 +263,6 @@ TEST(Replay, HashesAreFnv1aOfTheDocumentedBytes) {
     EXPECT_EQ(hashPicture(picture), h.value());
 }
 
-} // namespace
-
 TEST(Replay, ReplayTakesTheRecordedSpeedOrEndsWithTheMeasurementWhenNoneWasChosen) {
     // The end in a fresh process: in a fork of the ThreadSanitizer build the statement never reached it.
     GTEST_FLAG_SET(death_test_style, "threadsafe");
@@ -301,3 +299,5 @@ TEST(Replay, ReplayTakesTheRecordedSpeedOrEndsWithTheMeasurementWhenNoneWasChose
     }
     std::filesystem::current_path(previous);
 }
+
+} // namespace
