@@ -63,14 +63,18 @@ timed=$("$shooter" --timedemo run-game)
 # that instead (exit code 1).
 mkfifo fifo
 mkdir folder
+ln -s nowhere link
+truncate -s 1T huge
 cp run-game run-game.kept
 sed -i '1s/^6/1/' AREA1.csv
-for args in "--record run-game:exists already" "--replay fifo:not a regular file" "--timedemo folder:is a folder" \
-    "--replay run-game:recorded on another map" "--timedemo missing:No such file"; do
+for args in "--record run-game:exists already" "--record link:exists already" "--replay fifo:not a regular file" \
+    "--timedemo folder:is a folder" "--replay huge:longer than any recording" "--timedemo missing:No such file" \
+    "--replay run-game:recorded on another map" "--record a --replay b:cannot go together" \
+    "--replay a --timedemo b:cannot go together"; do
     IFS=: read -r options message <<<"$args"
     code=0
     out=$(env -u DISPLAY timeout 10 "$shooter" $options 2>&1) || code=$?
     [ "$code" = 2 ] && [[ "$out" == *"$message"* ]] || e2e_fail "$options: exit code $code, said: $out"
 done
-cmp -s run-game run-game.kept || e2e_fail "--record over an existing run changed it"
+cmp -s run-game run-game.kept && [ ! -e nowhere ] || e2e_fail "--record touched an existing file"
 echo "ok: $expected"

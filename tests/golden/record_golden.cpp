@@ -6,8 +6,7 @@
 //
 // MEASURED_MS is what the clock says the measurement's 230 frames took (1000 gives speed factor 1,
 // 5000 gives 2, 60000 gives 16). The run ends after FRAMES frames, measurement included. Prints
-// the line a replay of OUT must end with (without frames/s) on stdout, and what the player did
-// on stderr.
+// the line a replay of OUT must end with (without frames/s).
 #include "platform/keys.hpp"
 #include "runtime/core/process.hpp"
 #include "runtime/core/rtmath.hpp"
@@ -37,12 +36,6 @@ struct Player {
     int64_t frame = 0;
     size_t waypoint = 0;
     int64_t sinceWaypoint = 0;
-    // What happened, for the report.
-    double minX = 1e9, maxX = -1e9, minY = 1e9, maxY = -1e9;
-    int64_t shots = 0, bombs = 0, fortressFrames = 0, fortressesDestroyed = 0, enemiesHit = 0, groundHit = 0;
-    bool fortressWasDown = false;
-    ObjectTable last;
-
     // The measurement's frames: the space bar and the arrows move the ship that is not placed yet.
     uint8_t measuring() const {
         uint8_t keys = frame % 8 < 4 ? kKeyBitSpace : 0;
@@ -80,28 +73,6 @@ struct Player {
         if (frame % 4 < 2) keys |= kKeyBitShot;
         if (fortress ? there && frame % 8 == 0 : frame % 24 == 0) keys |= kKeyBitBomb;
         return keys;
-    }
-
-    void note(const GameState& g, uint8_t keys) {
-        const auto& o = g.obj;
-        if (frame >= kCalibrationFrames) {
-            minX = std::min(minX, o.x[kShipSlot]);
-            maxX = std::max(maxX, o.x[kShipSlot]);
-            minY = std::min(minY, o.y[kShipSlot]);
-            maxY = std::max(maxY, o.y[kShipSlot]);
-        }
-        if (o.kind[kFortressSlot] == kKindFortress) ++fortressFrames;
-        const bool down = o.kind[kFortressSlot] == kKindFortress && o.frame[kFortressSlot] == 3;
-        if (down && !fortressWasDown) ++fortressesDestroyed;
-        fortressWasDown = down;
-        // A flash or an explosion that was not there a frame ago: something was hit.
-        for (int s = kFirstFlashSlot; s < kFirstFlashSlot + kFlashCount; ++s)
-            enemiesHit += o.kind[s] == kKindFlash && last.kind[s] != kKindFlash;
-        for (int s = kFirstWreckSlot; s < kFirstWreckSlot + kGroundCount; ++s)
-            groundHit += o.kind[s] == kKindExplosion && last.kind[s] != kKindExplosion;
-        last = o;
-        shots += (keys & (kKeyBitShot | kKeyBitSpace)) != 0;
-        bombs += (keys & kKeyBitBomb) != 0;
     }
 };
 
@@ -142,21 +113,11 @@ int main(int argc, char** argv) {
             std::printf(
                 "%s\n",
                 replaySummary(static_cast<uint64_t>(frames), hashState(g), hashWindowPicture(), -1).c_str());
-            std::fprintf(stderr,
-                         "ship x %.0f..%.0f y %.0f..%.0f; frames with shot or space %lld, with bomb %lld; "
-                         "enemies hit %lld, ground objects hit %lld; frames with a fortress %lld, fortresses "
-                         "destroyed %lld\n",
-                         player.minX, player.maxX, player.minY, player.maxY,
-                         static_cast<long long>(player.shots), static_cast<long long>(player.bombs),
-                         static_cast<long long>(player.enemiesHit), static_cast<long long>(player.groundHit),
-                         static_cast<long long>(player.fortressFrames),
-                         static_cast<long long>(player.fortressesDestroyed));
             std::fflush(nullptr);
             std::_Exit(recorder->stopped() ? 1 : 0);
         }
         const uint8_t keys = static_cast<uint8_t>(
             (player.frame < kCalibrationFrames ? player.measuring() : player.playing(g)) & wanted);
-        player.note(g, keys);
         recorder->addFrame(keys);
         ++player.frame;
         return keys;
