@@ -22,17 +22,20 @@ for moment in 0 0.3 game; do
     e2e_launch "$shooter" --record "run-$moment"
     id=$(e2e_wait_window PROMPT)
     if [ "$moment" = game ]; then
-        for i in $(seq 1 400); do
+        for i in $(seq 1 1200); do
             [[ "$(xdotool getwindowname "$id" 2>/dev/null)" == ガルモアっぽいモノの作成実験* ]] && break
             sleep 0.05
         done
         xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
         xdotool keydown Right keydown x; sleep 0.4; xdotool keyup x keydown z; sleep 0.1; xdotool keyup z keyup Right
+        # The frames reach the file as they are played, not when some buffer fills.
         before=$(frames_in run-game)
-        sleep 1
-        during=$(frames_in run-game)
-        # 64 frames a second; a sanitizer's build on a loaded machine may manage fewer.
-        [ $((during - before)) -ge 8 ] || e2e_fail "the recording grew by $((during - before)) frames in a second of play"
+        for i in $(seq 1 100); do
+            during=$(frames_in run-game)
+            [ "$during" -ge $((before + 2)) ] && break
+            sleep 0.1
+        done
+        [ "$during" -ge $((before + 2)) ] || e2e_fail "the recording grew by $((during - before)) frames in 10 s of play"
     else
         sleep "$moment"
     fi
