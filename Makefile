@@ -7,6 +7,9 @@
 #                PREFIX (~/.local)
 # make uninstall - remove what make install put under PREFIX
 # make package - a Debian package of the same, under /usr (build/package/shooter_*.deb)
+# make timedemo - the whole game's speed: --timedemo of the long golden run, headless and in Xvfb
+# make golden - write the golden replays' expected lines anew (tests/golden/expected.txt), after a
+#              change to the game that is meant to move them; git diff shows what moved
 
 PACKAGES := build-essential cmake ninja-build pkg-config \
 	libsdl2-dev libfreetype-dev libfontconfig-dev libturbojpeg0-dev libgif-dev zlib1g-dev libx11-dev libxtst-dev \
@@ -22,7 +25,7 @@ BUILD ?= build/release
 # What each install put under its prefix, one list per prefix, for make uninstall.
 manifest = $(BUILD)/install-manifests/$(subst /,_,$(abspath $(PREFIX))).txt
 
-.PHONY: deps build run edit play install install-tree uninstall package test test-release test-asan test-tsan test-fuzz bench soak format clean
+.PHONY: deps build run edit play install install-tree uninstall package test test-release test-asan test-tsan test-fuzz bench soak timedemo golden golden-runs format clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -107,9 +110,19 @@ test-fuzz:
 bench: build
 	@for b in build/release/bench/bench_*; do [ -x "$$b" ] && $$b --benchmark_filter=-Soak --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
 
+timedemo: build
+	bench/timedemo.sh build/release
+
 # A million frames of the real game loop (minutes): memory, strings and threads must not grow.
 soak: build
 	build/release/bench/bench_game --benchmark_filter=Soak
+
+golden: build
+	tests/golden/rerecord.sh build/release
+
+# The golden runs themselves made anew by the scripted player: only when the default data changed.
+golden-runs: build
+	tests/golden/rerecord.sh build/release --runs
 
 format:
 	git ls-files '*.cpp' '*.hpp' | xargs clang-format -i

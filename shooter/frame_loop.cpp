@@ -11,7 +11,8 @@ namespace shooter {
 
 void inputStep(GameState& g) {
     auto& o = g.obj;
-    if (isKeyDown(kKeyShot) != 0) {
+    const uint8_t keys = frameKeys(g, kGameFrameKeys);
+    if ((keys & kKeyBitShot) != 0) {
         if (g.shotKeyLatch == 0) {
             g.shotKeyLatch = 1;
             fireShot(g);
@@ -20,7 +21,7 @@ void inputStep(GameState& g) {
         g.shotKeyLatch = 0;
     }
 
-    if (isKeyDown(kKeyBomb) != 0) {
+    if ((keys & kKeyBitBomb) != 0) {
         if (g.bombKeyLatch == 0) {
             g.bombKeyLatch = 1;
             // A press while a bomb falls is used up without effect.
@@ -41,19 +42,19 @@ void inputStep(GameState& g) {
     }
 
     const int step = 2 * g.speedFactor;
-    if (isKeyDown(38) != 0 && o.y[kShipSlot] > 170) {
+    if ((keys & kKeyBitUp) != 0 && o.y[kShipSlot] > 170) {
         o.y[kShipSlot] -= step;
         o.y[kSightSlot] = o.y[kShipSlot] - 150;
     }
-    if (isKeyDown(40) != 0 && o.y[kShipSlot] < 430) {
+    if ((keys & kKeyBitDown) != 0 && o.y[kShipSlot] < 430) {
         o.y[kShipSlot] += step;
         o.y[kSightSlot] = o.y[kShipSlot] - 150;
     }
-    if (isKeyDown(37) != 0 && o.x[kShipSlot] > 0) {
+    if ((keys & kKeyBitLeft) != 0 && o.x[kShipSlot] > 0) {
         o.x[kShipSlot] -= step;
         o.x[kSightSlot] = o.x[kShipSlot];
     }
-    if (isKeyDown(39) != 0 && o.x[kShipSlot] < 480) {
+    if ((keys & kKeyBitRight) != 0 && o.x[kShipSlot] < 480) {
         o.x[kShipSlot] += step;
         o.x[kSightSlot] = o.x[kShipSlot];
     }

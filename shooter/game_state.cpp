@@ -10,6 +10,28 @@ int16_t isKeyDown(int vk) {
     return platform::keys::isKeyDown(vk) ? int16_t{-32768} : int16_t{0};
 }
 
+uint8_t frameKeys(GameState& g, uint8_t wanted) {
+    if (g.readKeys) return static_cast<uint8_t>(g.readKeys(wanted) & wanted);
+    return readKeyTable(wanted);
+}
+
+uint8_t readKeyTable(uint8_t wanted) {
+    static constexpr struct {
+        uint8_t bit;
+        int vk;
+    } kKeys[] = {{kKeyBitShot, kKeyShot},
+                 {kKeyBitBomb, kKeyBomb},
+                 {kKeyBitSpace, platform::keys::kSpace},
+                 {kKeyBitUp, platform::keys::kUp},
+                 {kKeyBitDown, platform::keys::kDown},
+                 {kKeyBitLeft, platform::keys::kLeft},
+                 {kKeyBitRight, platform::keys::kRight}};
+    uint8_t down = 0;
+    for (const auto& key : kKeys)
+        if ((wanted & key.bit) != 0 && isKeyDown(key.vk) != 0) down = static_cast<uint8_t>(down | key.bit);
+    return down;
+}
+
 void playSoundFile(std::string_view name) {
     platform::sound::playWav(platform::nativePath(name));
 }

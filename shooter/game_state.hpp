@@ -48,6 +48,19 @@ inline constexpr int16_t kKindFortress = 30;
 inline constexpr int kKeyShot = 88; // "X"
 inline constexpr int kKeyBomb = 90; // "Z"
 
+// A frame reads its keys once, as one byte with a bit per key: what a recording keeps per frame.
+inline constexpr uint8_t kKeyBitShot = 0x01;  // "X"
+inline constexpr uint8_t kKeyBitBomb = 0x02;  // "Z"
+inline constexpr uint8_t kKeyBitSpace = 0x04; // the shot key of the speed measurement
+inline constexpr uint8_t kKeyBitUp = 0x08;
+inline constexpr uint8_t kKeyBitDown = 0x10;
+inline constexpr uint8_t kKeyBitLeft = 0x20;
+inline constexpr uint8_t kKeyBitRight = 0x40;
+inline constexpr uint8_t kKeyBitsArrows = kKeyBitUp | kKeyBitDown | kKeyBitLeft | kKeyBitRight;
+// The keys each kind of frame reads: a game frame and a frame of the speed measurement.
+inline constexpr uint8_t kGameFrameKeys = kKeyBitShot | kKeyBitBomb | kKeyBitsArrows;
+inline constexpr uint8_t kCalibrationFrameKeys = kKeyBitSpace | kKeyBitsArrows;
+
 // Every sprite on screen lives in one slot; kind 0 marks a free slot. Freeing a slot clears only
 // its kind: frame and position keep their last values until the slot is used again.
 struct ObjectTable {
@@ -60,6 +73,11 @@ struct ObjectTable {
 // Plays a sound file named with the game's own separator ("sound\zapper.wav"). The program plays
 // it through the platform; tests put a recorder here.
 using SoundPlayer = std::function<void(std::string_view name)>;
+
+// Where a frame's keys come from: given the bits the frame reads, the byte of those that are down.
+// Empty: the key-state table (keyboard and pads), read there and then. A replay puts the recorded
+// bytes here, a recording the table's bytes written down as they are read.
+using KeySource = std::function<uint8_t(uint8_t wanted)>;
 
 struct GameState {
     ObjectTable obj;
@@ -105,10 +123,15 @@ struct GameState {
     int16_t fortressTimer = 0;
 
     SoundPlayer playSound;
+    KeySource readKeys;
 };
 
 // The key's state as the game reads it: -32768 while the key is down, 0 while it is up.
 int16_t isKeyDown(int vk);
+// The wanted keys of this frame (kKeyBit...), each read once: from readKeys, or else with isKeyDown.
+uint8_t frameKeys(GameState& g, uint8_t wanted);
+// The wanted keys as the key-state table has them now.
+uint8_t readKeyTable(uint8_t wanted);
 
 // The platform's sound player: the name's separators become the system's, the file plays
 // asynchronously and cuts off a sound still playing; a missing file or device plays nothing.

@@ -1,5 +1,5 @@
 // shooter: the vertical-scrolling shooting game. Reads AREA1.csv and its pictures from the current
-// folder and runs until its window is closed.
+// folder and runs until its window is closed, or until the end of the run it replays.
 #include "assets/icons.hpp"
 #include "platform/system.hpp"
 #include "platform/window.hpp"
@@ -14,6 +14,7 @@
 #include "shooter/pictures.hpp"
 #include "shooter/play_folder.hpp"
 #include "shooter/renderer.hpp"
+#include "shooter/replay.hpp"
 #include "shooter/startup.hpp"
 #include "shooter/timing.hpp"
 
@@ -36,6 +37,8 @@ int main(int argc, char** argv) {
         rt::wholeNumberOption(options, "--scale", 1, platform::window::kMaxScale, shooterProgram())
             .value_or(0);
     notePlayFolder();
+    // A recording's file is created, or a replay's read and checked, before any window opens.
+    RunSession session(options, shooterProgram());
     rt::rtRuntimeInit();
 
     prompt::promptStart({"shooter", scale});
@@ -45,11 +48,11 @@ int main(int argc, char** argv) {
 
     const auto state = std::make_unique<GameState>();
     GameState& g = *state;
-    g.playSound = playSoundFile;
+    session.attach(g);
     const auto pictures = std::make_unique<GamePictures>();
     GamePictures& p = *pictures;
 
-    rt::rtRandomize(platform::tickCount());
+    rt::rtRandomize(session.seed());
     setDirections(g);
     loadMap(g);
 
@@ -62,8 +65,7 @@ int main(int argc, char** argv) {
     setInitialSpeed(g);
     setTitle(rt::rtStrLiteral("CPU速度測定中 しばらくお待ち下さい"));
     const auto draw = [&p](GameState& s) { renderFrame(s, p); };
-    measureSpeed(g, {draw, platform::tickCount});
-    roundFrameWait(g);
+    session.calibrate(g, {draw, platform::tickCount});
     setTitle(gameTitle(g));
     prompt::rtCls(3);
 
@@ -73,6 +75,6 @@ int main(int argc, char** argv) {
 
     FrameServices services;
     services.renderFrame = draw;
-    services.sleep = platform::sleepMs;
+    services.sleep = session.frameSleep();
     frameLoop(g, services);
 }

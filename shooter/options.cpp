@@ -7,14 +7,50 @@ const rt::ProgramInfo& shooterProgram() {
         "shooter",
         "A vertical-scrolling shooting game. Plays AREA1.csv with the pictures in bmp/ of the current "
         "folder.",
-        {{"--scale", "N", "show each pixel as an N x N block, N from 1 to 8 (default: the desktop's scale)"}},
+        {
+            {"--scale", "N", "show each pixel as an N x N block, N from 1 to 8 (default: the desktop's scale)"},
+            {"--record", "FILE", "play as usual and write the run to FILE (a new file)"},
+            {"--replay", "FILE", "play the run in FILE back at its pace, then print its frames and hashes"},
+            {"--timedemo", "FILE", "play the run in FILE back as fast as possible, then also print frames/s"},
+        },
         "Keys: arrow keys move, X fires, Z drops a bomb, Alt+Enter toggles fullscreen,\n"
-        "Alt+Plus and Alt+Minus make the window larger and smaller.\n"
+        "Alt+Plus and Alt+Minus make the window larger and smaller. A replay takes no keys;\n"
+        "closing its window ends it early.\n"
         "Files (in the current folder, the play folder): AREA1.csv, bmp/, sound/zapper.wav.\n"
         "shooter-play lays out a play folder with the default data and starts the game there.\n"
-        "Exit status: 0 when the window is closed, 2 for a wrong command line, 1 when the window\n"
-        "cannot be opened.\n"};
+        "A run replays only with the map and pictures it was recorded with.\n"
+        "Exit status: 0 when the window is closed or a replay has ended, 2 for a wrong command line or\n"
+        "a recording that cannot be written or played, 1 when the window cannot be opened.\n"};
     return program;
+}
+
+RunRequest runRequest(const rt::Options& options) {
+    static constexpr struct {
+        std::string_view name;
+        RunMode mode;
+    } kModes[] = {
+        {"--record", RunMode::Record}, {"--replay", RunMode::Replay}, {"--timedemo", RunMode::Timedemo}};
+    RunRequest request;
+    std::string given;
+    for (const auto& m : kModes) {
+        const auto file = options.value(m.name);
+        if (!file) continue;
+        if (!given.empty()) {
+            request.error.append(given).append(" and ").append(m.name).append(" cannot go together: ");
+            request.error.append(m.mode == RunMode::Timedemo && given == "--replay"
+                                     ? "a run is played back either at its pace or as fast as possible"
+                                     : "a replay takes its keys from the file, there are none to record");
+            return request;
+        }
+        if (file->empty()) {
+            request.error.append(m.name).append(" needs a file name");
+            return request;
+        }
+        given = m.name;
+        request.mode = m.mode;
+        request.file = *file;
+    }
+    return request;
 }
 
 } // namespace shooter

@@ -1,6 +1,5 @@
 #include "shooter/timing.hpp"
 
-#include "platform/keys.hpp"
 #include "runtime/core/rtmath.hpp"
 #include "shooter/weapons.hpp"
 
@@ -22,12 +21,17 @@ void setSpeedFromElapsed(GameState& g, double calibrationElapsed) {
             if (g.frameWait > 0.5) break;
         }
     }
-    g.framesPerRow = static_cast<int16_t>(16.0f / static_cast<float>(g.speedFactor));
+    g.framesPerRow = framesPerRowFor(g.speedFactor);
+}
+
+int16_t framesPerRowFor(int16_t speedFactor) {
+    return static_cast<int16_t>(16.0f / static_cast<float>(speedFactor));
 }
 
 void calibrationFrame(GameState& g, const CalibrationServices& services) {
     auto& o = g.obj;
-    if (isKeyDown(platform::keys::kSpace) != 0) {
+    const uint8_t keys = frameKeys(g, kCalibrationFrameKeys);
+    if ((keys & kKeyBitSpace) != 0) {
         if (g.shotKeyLatch == 0) {
             g.shotKeyLatch = 1;
             fireShot(g);
@@ -37,21 +41,25 @@ void calibrationFrame(GameState& g, const CalibrationServices& services) {
     }
     // The ship is not placed yet; the sight stays where it is.
     const int step = 2 * g.speedFactor;
-    if (isKeyDown(platform::keys::kUp) != 0 && o.y[kShipSlot] > -30) o.y[kShipSlot] -= step;
-    if (isKeyDown(platform::keys::kDown) != 0 && o.y[kShipSlot] < 400) o.y[kShipSlot] += step;
-    if (isKeyDown(platform::keys::kLeft) != 0 && o.x[kShipSlot] > 0) o.x[kShipSlot] -= step;
-    if (isKeyDown(platform::keys::kRight) != 0 && o.x[kShipSlot] < 600) o.x[kShipSlot] += step;
+    if ((keys & kKeyBitUp) != 0 && o.y[kShipSlot] > -30) o.y[kShipSlot] -= step;
+    if ((keys & kKeyBitDown) != 0 && o.y[kShipSlot] < 400) o.y[kShipSlot] += step;
+    if ((keys & kKeyBitLeft) != 0 && o.x[kShipSlot] > 0) o.x[kShipSlot] -= step;
+    if ((keys & kKeyBitRight) != 0 && o.x[kShipSlot] < 600) o.x[kShipSlot] += step;
     if (services.renderFrame) services.renderFrame(g);
     moveShots(g);
 }
 
-void measureSpeed(GameState& g, const CalibrationServices& services) {
-    const uint32_t startTick = services.tickCount();
+void runCalibrationFrames(GameState& g, const CalibrationServices& services) {
     // No wait between the frames: their time is what is measured.
     for (g.scrollCounter = kCalibrationFrames; g.scrollCounter >= 1; --g.scrollCounter) {
         g.mapRow = 0;
         calibrationFrame(g, services);
     }
+}
+
+void measureSpeed(GameState& g, const CalibrationServices& services) {
+    const uint32_t startTick = services.tickCount();
+    runCalibrationFrames(g, services);
     const uint32_t endTick = services.tickCount();
     setSpeedFromElapsed(g, elapsedTicks(startTick, endTick));
 }

@@ -23,9 +23,13 @@ struct CalibrationServices {
 uint32_t elapsedTicks(uint32_t startTick, uint32_t endTick);
 // speedFactor, framesPerRow and frameWait (not yet rounded) from the time the 230 frames took.
 void setSpeedFromElapsed(GameState& g, double calibrationElapsed);
+// Frames per 16-pixel map row at the speed factor (16, 8, 4, 2, 1), the quotient in single precision.
+int16_t framesPerRowFor(int16_t speedFactor);
 // One measured frame: the space bar fires (sharing the shot key's latch), the arrows move the ship
 // within the measurement's own bounds, then the frame is drawn and the shots move.
 void calibrationFrame(GameState& g, const CalibrationServices& services);
+// The 230 frames alone, without reading the clock (a replay runs them and takes the recorded speed).
+void runCalibrationFrames(GameState& g, const CalibrationServices& services);
 // The whole measurement, with speedFactor 1 on entry.
 void measureSpeed(GameState& g, const CalibrationServices& services);
 

@@ -1,0 +1,185 @@
+#include "shooter/replay_file.hpp"
+
+#include "platform/system.hpp"
+#include "shooter/game_state.hpp"
+#include "shooter/timing.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace shooter::replay {
+
+namespace {
+
+void putLe(uint8_t* at, uint64_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+uint64_t getLe(const uint8_t* at, int bytes) {
+    uint64_t value = 0;
+    for (int i = bytes - 1; i >= 0; --i) value = (value << 8) | at[i];
+    return value;
+}
+
+ReadResult refuse(std::string why) {
+    return {std::nullopt, std::move(why)};
+}
+
+std::string hexByte(uint8_t b) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02x", b);
+    return text;
+}
+
+bool writeAll(int fd, const uint8_t* data, size_t size, off_t offset, bool positioned) {
+    while (size > 0) {
+        const ssize_t n = positioned ? ::pwrite(fd, data, size, offset) : ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n == 0) errno = EIO;
+            return false;
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+        offset += n;
+    }
+    return true;
+}
+
+} // namespace
+
+std::array<uint8_t, kHeaderSize> encodeHeader(const Header& header) {
+    std::array<uint8_t, kHeaderSize> bytes{};
+    std::copy(kMagic.begin(), kMagic.end(), bytes.begin());
+    putLe(&bytes[8], header.version, 2);
+    bytes[kSpeedOffset] = header.speedFactor;
+    bytes[kSpeedOffset + 1] = header.frameWait;
+    putLe(&bytes[12], header.seed, 4);
+    putLe(&bytes[16], header.mapHash, 8);
+    putLe(&bytes[24], header.picturesHash, 8);
+    return bytes;
+}
+
+ReadResult parseRecording(std::span<const uint8_t> bytes) {
+    if (bytes.empty()) return refuse("the file is empty");
+    const size_t magicSeen = std::min(bytes.size(), kMagic.size());
+    if (!std::equal(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(magicSeen), kMagic.begin()))
+        return refuse("it is not a recording of this game (it does not start with \"SHOOTRUN\")");
+    if (bytes.size() < kHeaderSize)
+        return refuse("its header is cut off after " + std::to_string(bytes.size()) + " of " +
+                      std::to_string(kHeaderSize) + " bytes");
+    Recording r;
+    Header& h = r.header;
+    h.version = static_cast<uint16_t>(getLe(&bytes[8], 2));
+    h.speedFactor = bytes[kSpeedOffset];
+    h.frameWait = bytes[kSpeedOffset + 1];
+    h.seed = static_cast<uint32_t>(getLe(&bytes[12], 4));
+    h.mapHash = getLe(&bytes[16], 8);
+    h.picturesHash = getLe(&bytes[24], 8);
+    if (h.version > kVersion)
+        return refuse("it is a recording of format version " + std::to_string(h.version) +
+                      ", newer than this program reads (" + std::to_string(kVersion) + ")");
+    if (h.version != kVersion) return refuse("its format version 0 does not exist: the file is broken");
+    const uint8_t sf = h.speedFactor;
+    if (sf != 0 && sf != 1 && sf != 2 && sf != 4 && sf != 8 && sf != 16)
+        return refuse("its speed factor " + std::to_string(sf) + " is not one the game chooses");
+    if (h.frameWait > 2 || (sf == 0 && h.frameWait != 0))
+        return refuse("its wait of " + std::to_string(h.frameWait) + " ms is not one the game chooses");
+    const size_t frames = bytes.size() - kHeaderSize;
+    if (frames > kMaxFrames) return refuse("it holds more frames than a recording can");
+    if (sf == 0 && frames > static_cast<size_t>(kCalibrationFrames))
+        return refuse("it holds frames after the speed measurement but no measured speed");
+    r.keys.assign(bytes.begin() + kHeaderSize, bytes.end());
+    for (size_t i = 0; i < r.keys.size(); ++i) {
+        const uint8_t read =
+            i < static_cast<size_t>(kCalibrationFrames) ? kCalibrationFrameKeys : kGameFrameKeys;
+        if ((r.keys[i] & ~read) != 0)
+            return refuse("frame " + std::to_string(i) + " holds keys " + hexByte(r.keys[i]) +
+                          " that the game does not read there: the file is broken");
+    }
+    return {std::move(r), {}};
+}
+
+ReadResult readRecordingFile(const std::string& path) {
+    const int fd = platform::openRegularFile(path);
+    if (fd < 0) {
+        const int err = errno;
+        struct stat st {};
+        if (err == EINVAL && ::stat(path.c_str(), &st) == 0)
+            return refuse(S_ISDIR(st.st_mode) ? "it is a folder"
+                                              : "it is not a regular file (a FIFO, a socket or a device)");
+        return refuse(std::strerror(err));
+    }
+    ReadResult result;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        result = refuse(std::strerror(errno));
+    } else if (static_cast<uint64_t>(st.st_size) > kHeaderSize + kMaxFrames) {
+        result = refuse("it is " + std::to_string(st.st_size) + " bytes long, longer than any recording (" +
+                        std::to_string(kMaxFrames) + " frames)");
+    } else {
+        std::vector<uint8_t> bytes(static_cast<size_t>(st.st_size));
+        size_t have = 0;
+        while (have < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            have += static_cast<size_t>(n);
+        }
+        // A file that shrank while it was read is taken as far as it went.
+        bytes.resize(have);
+        result = parseRecording(bytes);
+    }
+    ::close(fd);
+    return result;
+}
+
+std::unique_ptr<Recorder> Recorder::create(const std::string& path, const Header& header,
+                                           std::string& error) {
+    // O_EXCL: an existing file, or a symbolic link wherever it points, is never replaced.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0) {
+        error = errno == EEXIST ? "it exists already, and a recording never replaces a file"
+                                : std::strerror(errno);
+        return nullptr;
+    }
+    const auto bytes = encodeHeader(header);
+    if (!writeAll(fd, bytes.data(), bytes.size(), 0, false)) {
+        error = std::strerror(errno);
+        ::close(fd);
+        ::unlink(path.c_str());
+        return nullptr;
+    }
+    return std::unique_ptr<Recorder>(new Recorder(fd));
+}
+
+Recorder::~Recorder() {
+    ::close(fd_);
+}
+
+void Recorder::stop(const char* what, int error) {
+    stopped_ = true;
+    std::fprintf(stderr, "shooter: the recording stopped after %llu frames: %s: %s\n",
+                 static_cast<unsigned long long>(frames_), what, std::strerror(error));
+    std::fflush(stderr);
+}
+
+void Recorder::addFrame(uint8_t keys) {
+    if (stopped_) return;
+    if (!writeAll(fd_, &keys, 1, 0, false)) return stop("a frame could not be written", errno);
+    ++frames_;
+}
+
+void Recorder::setSpeed(uint8_t speedFactor, uint8_t frameWait) {
+    if (stopped_) return;
+    const uint8_t bytes[2] = {speedFactor, frameWait};
+    if (!writeAll(fd_, bytes, 2, static_cast<off_t>(kSpeedOffset), true))
+        stop("the measured speed could not be written", errno);
+}
+
+} // namespace shooter::replay
