@@ -1,6 +1,8 @@
 #include "mapfile/fileops.hpp"
 #include "mapfile/save_steps.hpp"
 
+#include "platform/system.hpp"
+
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
@@ -35,22 +37,18 @@ bool readUpTo(int fd, size_t cap, std::string& out, bool& more) {
     out.assign(std::min(static_cast<size_t>(st.st_size), cap), '\0');
     size_t have = 0;
     for (;;) {
-        if (have == out.size()) {
-            if (out.size() >= cap) break;
-            out.resize(std::min(cap, out.size() + 4096)); // the file grew since fstat
-        }
-        const ssize_t n = ::read(fd, out.data() + have, out.size() - have);
-        if (n < 0 && errno == EINTR) continue;
+        const long n = platform::readFully(fd, out.data() + have, out.size() - have);
         if (n < 0) return false;
-        if (n == 0) break;
         have += static_cast<size_t>(n);
+        // Short of what fstat said, or at the cap: the end. A file that grew since goes on.
+        if (have < out.size() || out.size() >= cap) break;
+        out.resize(std::min(cap, out.size() + 4096));
     }
     out.resize(have);
     if (have == cap) {
         char probe = 0;
-        ssize_t n;
-        do n = ::read(fd, &probe, 1);
-        while (n < 0 && errno == EINTR);
+        const long n = platform::readFully(fd, &probe, 1);
+        if (n < 0) return false;
         more = n > 0;
     }
     return true;

@@ -84,6 +84,18 @@ int openRegularFile(const std::string& path) {
     return fd;
 }
 
+long readFully(int fd, void* data, size_t size) {
+    size_t have = 0;
+    while (have < size) {
+        const ssize_t n = ::read(fd, static_cast<char*>(data) + have, size - have);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return -1;
+        if (n == 0) break;
+        have += static_cast<size_t>(n);
+    }
+    return static_cast<long>(have);
+}
+
 std::optional<std::vector<uint8_t>> readRegularFile(const std::string& path, size_t maxBytes) {
     const int fd = openRegularFile(path);
     if (fd < 0) return std::nullopt;
@@ -92,14 +104,8 @@ std::optional<std::vector<uint8_t>> readRegularFile(const std::string& path, siz
     if (::fstat(fd, &st) == 0 && static_cast<uint64_t>(st.st_size) <= maxBytes) {
         try {
             std::vector<uint8_t> bytes(static_cast<size_t>(st.st_size));
-            size_t have = 0;
-            while (have < bytes.size()) {
-                const ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
-                if (n < 0 && errno == EINTR) continue;
-                if (n <= 0) break;
-                have += static_cast<size_t>(n);
-            }
-            if (have == bytes.size()) result = std::move(bytes);
+            if (readFully(fd, bytes.data(), bytes.size()) == static_cast<long>(bytes.size()))
+                result = std::move(bytes);
         } catch (const std::bad_alloc&) {
             // No memory for it: the file cannot be read, like any other failed read.
         }

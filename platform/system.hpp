@@ -36,6 +36,9 @@ int64_t monotonicNs();
 // (errno EINVAL) instead of blocking or being read as data. Returns a close-on-exec descriptor of a
 // regular file with ordinary blocking reads, or -1 with errno set. The path is a native one.
 int openRegularFile(const std::string& path);
+// Reads from the open file until size bytes are in or the file ends (an interrupted read goes on).
+// Returns how many bytes came, or -1 with errno set when reading failed.
+long readFully(int fd, void* data, size_t size);
 // The whole regular file at path, when it opens as above and holds at most maxBytes.
 std::optional<std::vector<uint8_t>> readRegularFile(const std::string& path, size_t maxBytes);
 

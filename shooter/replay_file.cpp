@@ -124,15 +124,8 @@ ReadResult readRecordingFile(const std::string& path) {
                         std::to_string(kMaxFrames) + " frames)");
     } else {
         std::vector<uint8_t> bytes(static_cast<size_t>(st.st_size));
-        size_t have = 0;
-        while (have < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) break;
-            have += static_cast<size_t>(n);
-        }
         // A file that shrank while it was read is taken as far as it went.
-        bytes.resize(have);
+        bytes.resize(static_cast<size_t>(std::max(0L, platform::readFully(fd, bytes.data(), bytes.size()))));
         result = parseRecording(bytes);
     }
     ::close(fd);

@@ -13,6 +13,7 @@
 #   e2e_pixel ID X Y               colour of a window pixel as RRGGBB
 #   e2e_wait_exit PID [SECS]       wait for the program to end; its exit code goes to E2E_EXIT_CODE
 #   e2e_wait_output TEXT [SECS]    wait until the program's standard output holds a line TEXT
+#   e2e_close_demo_after_a ID      type "a", check that the demo heard it and nothing before, Esc
 #   e2e_open_prompt_demo           start the prompt demo and wait until it is ready (sets DEMO_ID)
 #   e2e_fail MESSAGE               report and fail
 #   e2e_stop                       stop everything this script started (also done at exit)
@@ -191,6 +192,18 @@ e2e_wait_output() {
     echo "output so far:" >&2
     cat "$E2E_TMP/app.out" "$E2E_TMP/app.err" >&2 || true
     e2e_fail "the program did not print \"$text\" within ${secs}s"
+}
+
+# The prompt demo heard no key until now: "a" is the first it prints, and Escape ends it with 0.
+e2e_close_demo_after_a() {
+    local id=$1 heard
+    e2e_key "$id" a
+    e2e_wait_output "key 65"
+    heard=$(grep '^key' "$E2E_TMP/app.out" | tr '\n' ' ')
+    [ "$heard" = "key 65 " ] || e2e_fail "the program heard: $heard"
+    e2e_key "$id" Escape
+    e2e_wait_exit "$APP_PID"
+    [ "$E2E_EXIT_CODE" = 0 ] || e2e_fail "exit code $E2E_EXIT_CODE, expected 0"
 }
 
 # The prompt demo started and ready for keys: its window found, titled, and "ready" printed.
