@@ -111,18 +111,18 @@ bench: build
 	@for b in build/release/bench/bench_*; do [ -x "$$b" ] && $$b --benchmark_filter=-Soak --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
 
 timedemo: build
-	bench/timedemo.sh build/release
+	bash bench/timedemo.sh build/release
 
 # A million frames of the real game loop (minutes): memory, strings and threads must not grow.
 soak: build
 	build/release/bench/bench_game --benchmark_filter=Soak
 
 golden: build
-	tests/golden/rerecord.sh build/release
+	bash tests/golden/rerecord.sh build/release
 
 # The golden runs themselves made anew by the scripted player: only when the default data changed.
 golden-runs: build
-	tests/golden/rerecord.sh build/release --runs
+	bash tests/golden/rerecord.sh build/release --runs
 
 format:
 	git ls-files '*.cpp' '*.hpp' | xargs clang-format -i
