@@ -180,18 +180,6 @@ ssize_t writeFailsOnceOnTheMap(int fd, const void* data, size_t size) {
     }
     return ::write(fd, data, size);
 }
-int renameCrossDevice(const char*, const char*) {
-    errno = EXDEV;
-    return -1;
-}
-int renameBusy(const char*, const char*) {
-    errno = EBUSY;
-    return -1;
-}
-int renameNotPermitted(const char*, const char*) {
-    errno = EPERM;
-    return -1;
-}
 
 // A map that cannot be replaced by a rename (mounted on its own, someone else's in a sticky folder)
 // is rewritten in place once the new text is whole on disk beside it.
@@ -204,14 +192,15 @@ TEST(MapSave, AMapThatCannotBeRenamedOverIsRewrittenInPlace) {
         const char* reasonPart;
         bool oldWhole;
     } cases[] = {
-        {"a file mounted on its own", withOps(nullptr, nullptr, nullptr, renameCrossDevice), -1, true, "", false},
-        {"a busy mount point", withOps(nullptr, nullptr, nullptr, renameBusy), -1, true, "", false},
-        {"a sticky folder", withOps(nullptr, nullptr, nullptr, renameNotPermitted), -1, true, "", false},
+        {"a file mounted on its own", withOps(nullptr, nullptr, nullptr, renameFails<EXDEV>), -1, true, "",
+         false},
+        {"a busy mount point", withOps(nullptr, nullptr, nullptr, renameFails<EBUSY>), -1, true, "", false},
+        {"a sticky folder", withOps(nullptr, nullptr, nullptr, renameFails<EPERM>), -1, true, "", false},
         {"the rewrite fails, the old text goes back",
-         withOps(writeFailsOnceOnTheMap, nullptr, nullptr, renameCrossDevice), 0, false,
+         withOps(writeFailsOnceOnTheMap, nullptr, nullptr, renameFails<EXDEV>), 0, false,
          "AREA1.csv was left as it was, the new map is in ", true},
         {"the rewrite and the way back fail",
-         withOps(writeHalfThenFailsOnTheMap, nullptr, nullptr, renameCrossDevice), 1, false,
+         withOps(writeHalfThenFailsOnTheMap, nullptr, nullptr, renameFails<EXDEV>), 1, false,
          "may be damaged; the whole new map is in ", false},
     };
     for (const Case& c : cases) {
@@ -300,7 +289,9 @@ TEST(MapSave, FoldersThatTakeNoNewFileAreSavedInPlaceAsAnOrdinaryUser) {
 std::string accessList(uint32_t namedUser) {
     std::string blob;
     auto u16 = [&](uint16_t v) { blob += char(v & 0xFF), blob += char(v >> 8); };
-    auto u32 = [&](uint32_t v) { u16(static_cast<uint16_t>(v & 0xFFFF)), u16(static_cast<uint16_t>(v >> 16)); };
+    auto u32 = [&](uint32_t v) {
+        u16(static_cast<uint16_t>(v & 0xFFFF)), u16(static_cast<uint16_t>(v >> 16));
+    };
     u32(2);
     const struct {
         uint16_t tag, perm;
@@ -329,8 +320,9 @@ TEST(MapSave, ASharedMapKeepsItsGroupAndAttributesWhenAnotherMemberSaves) {
     ASSERT_EQ(::chown(path.c_str(), kOwner, kShared), 0);
     ASSERT_EQ(::chmod(path.c_str(), 0664), 0);
     const std::string acl = accessList(4242);
-    const bool attributes = ::setxattr(path.c_str(), "user.note", "kept", 4, 0) == 0 &&
-                            ::setxattr(path.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) == 0;
+    const bool attributes =
+        ::setxattr(path.c_str(), "user.note", "kept", 4, 0) == 0 &&
+        ::setxattr(path.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) == 0;
     const int code = inChild([&] {
         if (!dropTo(kMember, kMember, {kShared})) return 3;
         return writeMapFile(mapWithRows(5, 1), {}, path).ok ? 0 : 1;

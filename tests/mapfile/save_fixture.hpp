@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -55,6 +56,12 @@ inline mapfile::FileOps withOps(ssize_t (*write)(int, const void*, size_t) = nul
     if (rename) ops.rename = rename;
     if (flock) ops.flock = flock;
     return ops;
+}
+
+// A rename that fails with the given error, as a file system or a mount would make it.
+template <int Err> int renameFails(const char*, const char*) {
+    errno = Err;
+    return -1;
 }
 
 // Runs fn in a child process and returns its exit code (or 128 + signal).

@@ -60,10 +60,6 @@ int fsyncFailsOnFolders(int fd) {
     return ::fsync(fd);
 }
 
-int renameFailsIo(const char*, const char*) {
-    errno = EIO;
-    return -1;
-}
 int flockNeverGranted(int, int) {
     errno = EWOULDBLOCK;
     return -1;
@@ -80,7 +76,7 @@ TEST(MapSave, InjectedFailuresLeaveTheOldMapUntouched) {
         {"write makes no progress", withOps(writeReturnsZero), "No space left on device"},
         {"fsync fails", withOps(nullptr, fsyncFailsIo), "Input/output error"},
         {"close fails", withOps(nullptr, nullptr, closeFailsIo), "Input/output error"},
-        {"rename fails", withOps(nullptr, nullptr, nullptr, renameFailsIo), "Input/output error"},
+        {"rename fails", withOps(nullptr, nullptr, nullptr, renameFails<EIO>), "Input/output error"},
         // A lock a stuck file server never grants fails the save after a short wait.
         {"the lock is never granted", withOps(nullptr, nullptr, nullptr, nullptr, flockNeverGranted),
          "within 2 s: Resource temporarily unavailable"},
