@@ -28,11 +28,8 @@ view_problem() {
 e2e_key "$id" alt+Return
 e2e_wait_size "$id" 1920x1080
 problem="not looked at"
-for i in $(seq 1 50); do
-    problem=$(view_problem)
-    [ -z "$problem" ] && break
-    sleep 0.2
-done
+view_right() { problem=$(view_problem) && [ -z "$problem" ]; }
+await "$E2E_START_CAP" "the fullscreen view's picture" view_right || true
 mkdir -p "$E2E_BIN/test-output"
 shot="$E2E_BIN/test-output/fullscreen.png"
 "$E2E_XWD2PNG" "$E2E_TMP/root.xwd" "$shot"
@@ -42,11 +39,11 @@ e2e_key "$id" alt+Return
 e2e_wait_size "$id" 640x490
 position=$(xdotool getwindowgeometry "$id" | sed -n 's/.*Position: \([0-9]*,[0-9]*\).*/\1/p')
 [ "$position" = "0,0" ] || e2e_fail "the window came back at $position, expected 0,0"
-for i in $(seq 1 50); do
+window_like_view() {
     e2e_screenshot "$E2E_TMP/window.png" "$id"
-    cmp -s "$E2E_TMP/window.png" "$E2E_TMP/view.png" && break
-    sleep 0.2
-done
+    cmp -s "$E2E_TMP/window.png" "$E2E_TMP/view.png"
+}
+await "$E2E_START_CAP" "the window's picture once back" window_like_view || true
 if ! cmp -s "$E2E_TMP/window.png" "$E2E_TMP/view.png"; then
     cp "$E2E_TMP/window.png" "$E2E_BIN/test-output/fullscreen-back.png"
     cp "$E2E_TMP/view.png" "$E2E_BIN/test-output/fullscreen-view.png"

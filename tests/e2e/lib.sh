@@ -4,21 +4,29 @@
 #   e2e_start_xvfb [WxH]           start Xvfb on a free display (exports DISPLAY), screen 1280x1024
 #   e2e_workdir                    a fresh folder for this script (echoes its path; removed at exit)
 #   e2e_launch PROGRAM [ARGS...]   start a program in the background (sets APP_PID)
-#   e2e_wait_window [CLASS] [SECS] wait for a mapped window of that class (default PROMPT); echoes its id
-#   e2e_wait_title ID TEXT [SECS]  wait until the window's title is TEXT
-#   e2e_wait_size ID WxH [SECS]    wait until the window's client size is WxH
+#   e2e_wait_window [CLASS]        wait for a mapped window of that class (default PROMPT); echoes its id
+#   e2e_wait_title ID TEXT         wait until the window's title is TEXT
+#   e2e_wait_size ID WxH           wait until the window's client size is WxH
 #   e2e_key ID KEY...              send keys (xdotool names) to the window through XTest
 #   e2e_keycode ID CODE...         send X key codes (keypad keys) to the window
 #   e2e_screenshot OUT.png [ID]    screenshot of the window (or the whole screen) as PNG
 #   e2e_pixel ID X Y               colour of a window pixel as RRGGBB
 #   e2e_wait_exit PID [SECS]       wait for the program to end; its exit code goes to E2E_EXIT_CODE
-#   e2e_wait_output TEXT [SECS]    wait until the program's standard output holds a line TEXT
+#   e2e_wait_output TEXT           wait until the program's standard output holds a line TEXT
 #   e2e_close_demo_after_a ID      type "a", check that the demo heard it and nothing before, Esc
 #   e2e_open_prompt_demo           start the prompt demo and wait until it is ready (sets DEMO_ID)
+#   await CAP WHAT COMMAND...      wait for any condition (tests/support/await.sh)
 #   e2e_fail MESSAGE               report and fail
 #   e2e_stop                       stop everything this script started (also done at exit)
 
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../support/await.sh"
+
+# The caps of the waits, in seconds: each at least five times the slowest seen in a
+# ThreadSanitizer build with three busy loops beside it.
+E2E_START_CAP=60 # a program's window, title, first output and end
+E2E_SIZE_CAP=30  # a window's new size
+E2E_GAME_CAP=200 # the game's own title, after the 230 frames of its speed measurement
 
 E2E_BIN=${TEST_BINARY_DIR:?TEST_BINARY_DIR is not set}
 E2E_XWD2PNG="$E2E_BIN/tests/e2e/xwd2png"
@@ -63,18 +71,14 @@ e2e_start_xvfb() {
     : >"$fdfile"
     Xvfb -noreset -nolisten tcp -screen 0 "${1:-1280x1024}x24" -displayfd 9 9>"$fdfile" 2>"$E2E_TMP/xvfb.log" &
     XVFB_PID=$!
-    local i
-    for i in $(seq 1 200); do
-        if [ -s "$fdfile" ] && grep -q '[0-9]' "$fdfile"; then
-            export DISPLAY=":$(tr -dc '0-9' <"$fdfile")"
-            # The desktop's scale is the X server's alone (its resource database), none of ours.
-            unset WAYLAND_DISPLAY SDL_VIDEODRIVER GDK_SCALE
-            return 0
-        fi
+    e2e__xvfb_ready() {
         kill -0 "$XVFB_PID" 2>/dev/null || { cat "$E2E_TMP/xvfb.log" >&2; e2e_fail "Xvfb did not start"; }
-        sleep 0.05
-    done
-    e2e_fail "Xvfb gave no display number"
+        [ -s "$fdfile" ] && grep -q '[0-9]' "$fdfile"
+    }
+    await "$E2E_START_CAP" "Xvfb's display number" e2e__xvfb_ready || e2e_fail "Xvfb gave no display number"
+    export DISPLAY=":$(tr -dc '0-9' <"$fdfile")"
+    # The desktop's scale is the X server's alone (its resource database), none of ours.
+    unset WAYLAND_DISPLAY SDL_VIDEODRIVER GDK_SCALE
 }
 
 e2e_workdir() {
@@ -96,40 +100,35 @@ e2e_app_output() { cat "$E2E_TMP/app.out"; }
 e2e_app_errors() { cat "$E2E_TMP/app.err"; }
 
 e2e_wait_window() {
-    local class=${1:-PROMPT} secs=${2:-20} id="" i
-    for i in $(seq 1 $((secs * 10))); do
-        id=$(xdotool search --onlyvisible --class "^${class}\$" 2>/dev/null | head -n 1 || true)
-        if [ -n "$id" ]; then
-            echo "$id"
-            return 0
-        fi
+    local class=${1:-PROMPT}
+    e2e__window_of_class() {
+        E2E_FOUND=$(xdotool search --onlyvisible --class "^${class}\$" 2>/dev/null | head -n 1 || true)
+        [ -n "$E2E_FOUND" ] && return 0
         if [ -n "$APP_PID" ] && ! kill -0 "$APP_PID" 2>/dev/null; then
             e2e_app_errors >&2
             e2e_fail "the program ended before its window appeared"
         fi
-        sleep 0.1
-    done
-    e2e_fail "no window of class $class within ${secs}s"
+        return 1
+    }
+    await "$E2E_START_CAP" "a window of class $class" e2e__window_of_class || e2e_fail "no window of class $class"
+    echo "$E2E_FOUND"
 }
 
 e2e_wait_title() {
-    local id=$1 text=$2 secs=${3:-20} i
-    for i in $(seq 1 $((secs * 10))); do
-        [ "$(xdotool getwindowname "$id" 2>/dev/null || true)" = "$text" ] && return 0
-        sleep 0.1
-    done
-    e2e_fail "title of window $id is \"$(xdotool getwindowname "$id" 2>/dev/null || true)\", expected \"$text\""
+    local id=$1 text=$2
+    e2e__titled() { [ "$(xdotool getwindowname "$id" 2>/dev/null || true)" = "$text" ]; }
+    await "$E2E_START_CAP" "the title \"$text\"" e2e__titled ||
+        e2e_fail "title of window $id is \"$(xdotool getwindowname "$id" 2>/dev/null || true)\", expected \"$text\""
 }
 
 # The program sets its title before its size, so a title seen does not mean the size is set yet.
 e2e_wait_size() {
-    local id=$1 size=$2 secs=${3:-10} now="" i
-    for i in $(seq 1 $((secs * 10))); do
+    local id=$1 size=$2 now=""
+    e2e__sized() {
         now=$(xdotool getwindowgeometry "$id" 2>/dev/null | sed -n 's/.*Geometry: //p')
-        [ "$now" = "$size" ] && return 0
-        sleep 0.1
-    done
-    e2e_fail "client size is $now, expected $size"
+        [ "$now" = "$size" ]
+    }
+    await "$E2E_SIZE_CAP" "the client size $size" e2e__sized || e2e_fail "client size is $now, expected $size"
 }
 
 # Without a window manager the window has the focus only when it is given it.
@@ -167,31 +166,25 @@ e2e_pixel() {
 
 # Not to be called in $(...): only this shell can collect its child's exit code.
 e2e_wait_exit() {
-    local pid=$1 secs=${2:-20} i p rest=()
-    for i in $(seq 1 $((secs * 10))); do
-        if ! kill -0 "$pid" 2>/dev/null; then
-            E2E_EXIT_CODE=0
-            wait "$pid" || E2E_EXIT_CODE=$?
-            for p in "${E2E_PIDS[@]}"; do
-                [ "$p" = "$pid" ] || rest+=("$p")
-            done
-            E2E_PIDS=("${rest[@]}")
-            return 0
-        fi
-        sleep 0.1
+    local pid=$1 secs=${2:-$E2E_START_CAP} p rest=()
+    e2e__ended() { ! kill -0 "$pid" 2>/dev/null; }
+    await "$secs" "process $pid to end" e2e__ended || e2e_fail "process $pid did not end"
+    E2E_EXIT_CODE=0
+    wait "$pid" || E2E_EXIT_CODE=$?
+    for p in "${E2E_PIDS[@]}"; do
+        [ "$p" = "$pid" ] || rest+=("$p")
     done
-    e2e_fail "process $pid did not end within ${secs}s"
+    E2E_PIDS=("${rest[@]}")
 }
 
 e2e_wait_output() {
-    local text=$1 secs=${2:-20} i
-    for i in $(seq 1 $((secs * 10))); do
-        grep -qxF -- "$text" "$E2E_TMP/app.out" 2>/dev/null && return 0
-        sleep 0.1
-    done
-    echo "output so far:" >&2
-    cat "$E2E_TMP/app.out" "$E2E_TMP/app.err" >&2 || true
-    e2e_fail "the program did not print \"$text\" within ${secs}s"
+    local text=$1
+    e2e__printed() { grep -qxF -- "$text" "$E2E_TMP/app.out" 2>/dev/null; }
+    if ! await "$E2E_START_CAP" "the line \"$text\" on the program's output" e2e__printed; then
+        echo "output so far:" >&2
+        cat "$E2E_TMP/app.out" "$E2E_TMP/app.err" >&2 || true
+        e2e_fail "the program did not print \"$text\""
+    fi
 }
 
 # The prompt demo heard no key until now: "a" is the first it prints, and Escape ends it with 0.

@@ -38,12 +38,8 @@ editor_window() {
     done
     return 1
 }
-id=""
-for i in $(seq 1 200); do
-    id=$(editor_window) && break
-    sleep 0.1
-done
-[ -n "$id" ] || e2e_fail "no window of class PROMPT titled スクロール背景作成ツール"
+editor_titled() { id=$(editor_window); }
+await "$E2E_START_CAP" "the editor's title" editor_titled || e2e_fail "no window of class PROMPT titled スクロール背景作成ツール"
 e2e_wait_size "$id" 800x480
 
 # The editor's text area (rows 19 to 25 from column 65): every key below changes it.
@@ -58,11 +54,8 @@ press() {
     local before i
     before=$(text_area)
     if [ "$1" = code ]; then e2e_keycode "$id" "$2"; else e2e_key "$id" "$1"; fi
-    for i in $(seq 1 200); do
-        [ "$(text_area)" != "$before" ] && return 0
-        sleep 0.05
-    done
-    e2e_fail "no change on screen after key $*"
+    area_changed() { [ "$(text_area)" != "$before" ]; }
+    await "$E2E_START_CAP" "the editor to show key $*" area_changed || e2e_fail "no change on screen after key $*"
 }
 
 # The start screen is up once the last help line "Esc = 終了" is printed.
@@ -70,11 +63,7 @@ help_shown() {
     xwd -silent -id "$id" >"$E2E_TMP/start.xwd" &&
         [ "$("$E2E_XWD2PNG" --count FFFFFF --crop 520,368,80,16 "$E2E_TMP/start.xwd")" -gt 20 ]
 }
-for i in $(seq 1 200); do
-    help_shown && break
-    sleep 0.1
-done
-help_shown || e2e_fail "the help lines did not appear"
+await "$E2E_START_CAP" "the editor's help lines" help_shown || e2e_fail "the help lines did not appear"
 
 # NumLock on, so that the keypad gives its digits (the editor shows its key code, 144).
 press Num_Lock

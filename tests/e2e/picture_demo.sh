@@ -11,23 +11,22 @@ e2e_wait_window PROMPT >/dev/null
 e2e_wait_output ready
 # The window may be replaced while it starts, so take the one that carries the program's title.
 id=""
-for i in $(seq 1 200); do
+demo_titled() {
     for w in $(xdotool search --onlyvisible --class '^PROMPT$' 2>/dev/null || true); do
         [ "$(xdotool getwindowname "$w" 2>/dev/null || true)" = "画像表示テスト" ] && id=$w
     done
-    [ -n "$id" ] && break
-    sleep 0.1
-done
-[ -n "$id" ] || e2e_fail "no PROMPT window titled 画像表示テスト"
+    [ -n "$id" ]
+}
+await "$E2E_START_CAP" "the demo's title" demo_titled || e2e_fail "no PROMPT window titled 画像表示テスト"
 
 mkdir -p "$E2E_BIN/test-output"
 shot="$E2E_BIN/test-output/picture_demo.png"
 # The window presents on its own thread: poll until the last figure has reached the screen.
-for i in $(seq 1 100); do
+last_figure_shown() {
     xwd -silent -id "$id" >"$E2E_TMP/demo.xwd"
-    [ "$("$E2E_XWD2PNG" --pixel 411,315 "$E2E_TMP/demo.xwd")" = FF0000 ] && break
-    sleep 0.1
-done
+    [ "$("$E2E_XWD2PNG" --pixel 411,315 "$E2E_TMP/demo.xwd")" = FF0000 ]
+}
+await "$E2E_START_CAP" "the last figure on the screen" last_figure_shown || true
 "$E2E_XWD2PNG" "$E2E_TMP/demo.xwd" "$shot"
 
 # {x y expected what} on a grey (808080) window.

@@ -22,20 +22,15 @@ for moment in 0 0.3 game; do
     e2e_launch "$shooter" --record "run-$moment"
     id=$(e2e_wait_window PROMPT)
     if [ "$moment" = game ]; then
-        for i in $(seq 1 1200); do
-            [[ "$(xdotool getwindowname "$id" 2>/dev/null)" == ガルモアっぽいモノの作成実験* ]] && break
-            sleep 0.05
-        done
+        in_game() { [[ "$(xdotool getwindowname "$id" 2>/dev/null)" == ガルモアっぽいモノの作成実験* ]]; }
+        await "$E2E_GAME_CAP" "the game's own title" in_game || e2e_fail "the game did not start"
         xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
         xdotool keydown Right keydown x; sleep 0.4; xdotool keyup x keydown z; sleep 0.1; xdotool keyup z keyup Right
         # The frames reach the file as they are played, not when some buffer fills.
         before=$(frames_in run-game)
-        for i in $(seq 1 100); do
-            during=$(frames_in run-game)
-            [ "$during" -ge $((before + 2)) ] && break
-            sleep 0.1
-        done
-        [ "$during" -ge $((before + 2)) ] || e2e_fail "the recording grew by $((during - before)) frames in 10 s of play"
+        grown() { during=$(frames_in run-game) && [ "$during" -ge $((before + 2)) ]; }
+        await "$E2E_START_CAP" "the recording to grow by two frames" grown ||
+            e2e_fail "the recording grew by $((during - before)) frames"
     else
         sleep "$moment"
     fi

@@ -13,13 +13,14 @@ mkdir -p "$E2E_BIN/test-output"
 # The window's picture must be made of exact scale x scale blocks and show more than black.
 check_blocks() {
     local id=$1 scale=$2 size=$3 name=$4 problem=""
-    for _ in $(seq 1 50); do
+    exact_blocks() {
         xwd -silent -id "$id" >"$E2E_TMP/window.xwd"
         problem=$("$E2E_XWD2PNG" --blocks "$scale" "$E2E_TMP/window.xwd" "$E2E_TMP/picture.png" 2>&1) &&
             [ "$("$E2E_XWD2PNG" --count 000000 "$E2E_TMP/window.xwd")" -lt $((size / 2)) ] && return 0
         problem=${problem:-mostly black}
-        sleep 0.2
-    done
+        return 1
+    }
+    await "$E2E_START_CAP" "exact $scale x $scale blocks in $name" exact_blocks && return 0
     "$E2E_XWD2PNG" "$E2E_TMP/window.xwd" "$E2E_BIN/test-output/$name.png"
     e2e_fail "$name: not exact $scale x $scale blocks: $problem (see test-output/$name.png)"
 }
@@ -40,7 +41,7 @@ for row in "${cases[@]}"; do
     # shellcheck disable=SC2086 # the arguments split at blanks
     e2e_launch "$E2E_BIN/$program/$program" $arguments
     id=$(e2e_wait_window PROMPT)
-    e2e_wait_size "$id" "$size" 20
+    e2e_wait_size "$id" "$size"
     class=$(xprop -id "$id" WM_CLASS)
     [ "$class" = "WM_CLASS(STRING) = \"$instance\", \"PROMPT\"" ] || e2e_fail "$what: $class"
     icons=$(xprop -id "$id" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | tr '\n' ' ')

@@ -168,11 +168,11 @@ cmp -s "$tmp/old-4.bmp" "$play/bmp/4.bmp" && fail "a file taken up was not updat
 setsid env -i PATH="$PATH" XDG_DATA_HOME="$tmp/case1/data" SDL_VIDEODRIVER=dummy SDL_RENDER_DRIVER=software \
     SDL_AUDIODRIVER=dummy "$prefix/bin/shooter-play" mapedit 2>"$tmp/editor.err" &
 editor=$!
-for _ in $(seq 1 300); do
-    [ "$(readlink "/proc/$editor/exe" 2>/dev/null)" = "$prefix/bin/mapedit" ] && break
+editor_started() {
     kill -0 "$editor" 2>/dev/null || { cat "$tmp/editor.err" >&2; fail "the editor ended on its own"; }
-    sleep 0.1
-done
+    [ "$(readlink "/proc/$editor/exe" 2>/dev/null)" = "$prefix/bin/mapedit" ]
+}
+await 60 "the launcher to become the editor" editor_started || true
 exe=$(readlink "/proc/$editor/exe" || true)
 folder=$(readlink "/proc/$editor/cwd" || true)
 kill -KILL -- "-$editor"

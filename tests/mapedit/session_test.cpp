@@ -217,7 +217,7 @@ class Folder {
             if (std::chrono::steady_clock::now() > deadline) {
                 kill(pid, SIGKILL);
                 waitpid(pid, &status, 0);
-                ADD_FAILURE() << "the editor did not end";
+                ADD_FAILURE() << "gave up after 100 s waiting for the editor to end";
                 return out;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(5));

@@ -145,9 +145,12 @@ class WindowThread : public testing::Test {
                        for (int32_t y = 0; y < height; ++y)
                            for (int32_t x = 0; x < width; ++x) destination[y * pitch + x] = patternAt(x, y);
                    });
-        const uint32_t deadline = platform::tickCount() + 10000;
-        while (win::state() == win::State::Starting && platform::tickCount() < deadline) platform::sleepMs(1);
-        ASSERT_EQ(win::state(), win::State::Open) << win::failureReason();
+        // At most a minute, far above what a loaded sanitizer's build takes to open the window.
+        const uint32_t start = platform::tickCount();
+        while (win::state() == win::State::Starting && platform::tickCount() - start < 60000) platform::sleepMs(1);
+        ASSERT_EQ(win::state(), win::State::Open)
+            << (win::state() == win::State::Starting ? "gave up after 60 s waiting for the window to open"
+                                                     : win::failureReason());
         platform::keys::releaseAll();
         lastKeyDown.store(0);
     }

@@ -50,7 +50,7 @@ struct Command {
 void waitFor(const std::function<bool()>& condition, const std::string& what) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) fail("timed out waiting for " + what);
+        if (std::chrono::steady_clock::now() > deadline) fail("gave up after 60 s waiting for " + what);
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
 }
