@@ -87,8 +87,8 @@ class FakeIo : public mapedit::EditorIo {
         ++keysRead;
         const int k = keys.front();
         keys.pop_front();
-        modifiers = static_cast<uint8_t>(((k & kWithCtrl) != 0 ? mapedit::kCtrl : 0) |
-                                         ((k & kWithShift) != 0 ? mapedit::kShift : 0));
+        modifiers = static_cast<uint8_t>(((k & kWithCtrl) != 0 ? platform::keys::kModifierCtrl : 0) |
+                                         ((k & kWithShift) != 0 ? platform::keys::kModifierShift : 0));
         return rt::rtStrChr(k & 0xFF);
     }
     uint8_t keyModifiers() override { return modifiers; }
