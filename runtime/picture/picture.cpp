@@ -239,11 +239,6 @@ void Picture::stopPixelInfo() {
     deleteBitmap();
 }
 
-int32_t Picture::isPixelInfoReady() const {
-    std::lock_guard guard(lock_);
-    return ready_;
-}
-
 int32_t Picture::waitPixelInfo() const {
     std::unique_lock guard(lock_);
     wake_.wait(guard, [&] { return scanFinished_; });
