@@ -9,6 +9,7 @@ namespace mapedit {
 using rt::rtStrConcat;
 using rt::RtString;
 using rt::rtStrLiteral;
+namespace keys = platform::keys;
 
 namespace {
 
@@ -28,13 +29,13 @@ RtString blanks(int32_t n) {
 }
 
 int32_t digitOf(int32_t key) {
-    if (key >= kKeyNumpad0 && key <= kKeyNumpad0 + 9) return key - kKeyNumpad0;
-    if (key >= kKeyDigit0 && key <= kKeyDigit0 + 9) return key - kKeyDigit0;
+    if (key >= keys::kNumpad0 && key <= keys::kNumpad0 + 9) return key - keys::kNumpad0;
+    if (key >= keys::kDigit0 && key <= keys::kDigit0 + 9) return key - keys::kDigit0;
     return -1;
 }
 
 bool isKeypadDigit(int32_t key) {
-    return key >= kKeyNumpad0 && key <= kKeyNumpad0 + 9;
+    return key >= keys::kNumpad0 && key <= keys::kNumpad0 + 9;
 }
 
 int32_t cursorX(const Editor& editor) {
@@ -269,16 +270,16 @@ void drawCell(EditorIo& io, int16_t value, int32_t x, int32_t y) {
 }
 
 void moveCursorVertically(Editor& editor, EditorIo& io, int32_t key) {
-    if (key == kKeyUp && editor.cursorRow > 0) {
-        editor.lastArrowKey = kKeyUp;
+    if (key == keys::kUp && editor.cursorRow > 0) {
+        editor.lastArrowKey = keys::kUp;
         --editor.cursorRow;
         --editor.screenRow;
         if (editor.screenRow < 0) {
             editor.screenRow = 0;
             scrollViewDown(editor, io);
         }
-    } else if (key == kKeyDown && editor.cursorRow < editor.lastRow) {
-        editor.lastArrowKey = kKeyDown;
+    } else if (key == keys::kDown && editor.cursorRow < editor.lastRow) {
+        editor.lastArrowKey = keys::kDown;
         ++editor.cursorRow;
         ++editor.screenRow;
         if (editor.screenRow > kLastScreenRow) {
@@ -335,28 +336,29 @@ KeyOutcome handleKey(Editor& editor, EditorIo& io, RtString keyText) {
 
     // Z and Y typed with Ctrl take edits back and make them again; without Ctrl they mean nothing,
     // as before. The key then ends like any other: frame, status line, pattern line.
-    if ((io.keyModifiers() & kCtrl) != 0 && (key == kKeyZ || key == kKeyY))
-        undoOrRedo(editor, io, key == kKeyY || (io.keyModifiers() & kShift) != 0);
+    const int undoKey = keys::letter('Z'), redoKey = keys::letter('Y');
+    if ((io.keyModifiers() & keys::kModifierCtrl) != 0 && (key == undoKey || key == redoKey))
+        undoOrRedo(editor, io, key == redoKey || (io.keyModifiers() & keys::kModifierShift) != 0);
 
     // A digit sets the tile and then repeats the last arrow key.
     for (;;) {
         moveCursorVertically(editor, io, key);
-        if (key == kKeyLeft) {
+        if (key == keys::kLeft) {
             --editor.cursorColumn;
-            editor.lastArrowKey = kKeyLeft;
+            editor.lastArrowKey = keys::kLeft;
             if (editor.cursorColumn < 0) {
                 editor.cursorColumn = kMapColumns - 1;
-                moveCursorVertically(editor, io, kKeyUp);
-                editor.lastArrowKey = kKeyLeft;
+                moveCursorVertically(editor, io, keys::kUp);
+                editor.lastArrowKey = keys::kLeft;
             }
         }
-        if (key == kKeyRight) {
+        if (key == keys::kRight) {
             ++editor.cursorColumn;
-            editor.lastArrowKey = kKeyRight;
+            editor.lastArrowKey = keys::kRight;
             if (editor.cursorColumn > kMapColumns - 1) {
                 editor.cursorColumn = 0;
-                moveCursorVertically(editor, io, kKeyDown);
-                editor.lastArrowKey = kKeyRight;
+                moveCursorVertically(editor, io, keys::kDown);
+                editor.lastArrowKey = keys::kRight;
             }
         }
         const int32_t digit = digitOf(key);
@@ -366,28 +368,29 @@ KeyOutcome handleKey(Editor& editor, EditorIo& io, RtString keyText) {
         key = editor.lastArrowKey;
     }
 
-    if (key == kKeyEnter) {
+    if (key == keys::kReturn) {
         do {
             printAt(io, kTextColumn, kPromptRow, rtStrLiteral("地上キャラのセット(0～9キー)"));
             drawBox(io, cursorX(editor), cursorY(editor), kRed);
             key = rt::rtStrAsc(io.inputKey());
             printAt(io, kTextColumn, kPromptRow, blanks(kPromptBlanks));
         } while (!isKeypadDigit(key));
-        editCursorCell(editor, static_cast<int16_t>(((key - kKeyNumpad0) * 256) | (editor.cursorCell() & 0xFF)));
+        const int ground = key - keys::kNumpad0;
+        editCursorCell(editor, static_cast<int16_t>((ground * 256) | (editor.cursorCell() & 0xFF)));
         printAt(io, kTextColumn, kPatternRow, patternLine(editor.cursorCell()));
         redrawCursorCell(editor, io);
     }
-    if (key == kKeyTab) {
+    if (key == keys::kTab) {
         editCursorCell(editor, static_cast<int16_t>((editor.cursorCell() & 0x0FFF) | 0x1000));
         printAt(io, kTextColumn, kPatternRow, patternLine(editor.cursorCell()));
         redrawCursorCell(editor, io);
     }
-    if (key == kKeyDelete) {
+    if (key == keys::kDelete) {
         editCursorCell(editor, static_cast<int16_t>(editor.cursorCell() & 0xFF));
         printAt(io, kTextColumn, kPatternRow, patternLine(editor.cursorCell()));
         redrawCursorCell(editor, io);
     }
-    if (key == kKeyEscape) return askToQuit(editor, io) ? KeyOutcome::Saved : KeyOutcome::Editing;
+    if (key == keys::kEscape) return askToQuit(editor, io) ? KeyOutcome::Saved : KeyOutcome::Editing;
 
     drawBox(io, cursorX(editor), cursorY(editor), kYellow);
     printAt(io, kTextColumn, kStatusRow, statusLine(editor.cursorColumn, editor.cursorRow, key));

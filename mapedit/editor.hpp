@@ -3,6 +3,7 @@
 // The routines reach the window, the keyboard and the map file only through EditorIo, so that the
 // program runs them on the prompt window and the tests on a recording of their own.
 #include "mapfile/mapfile.hpp"
+#include "platform/key_codes.hpp"
 #include "runtime/core/rtstring.hpp"
 
 #include <cstdint>
@@ -21,14 +22,6 @@ inline constexpr int kTextColumn = 65;
 inline constexpr int kPaletteX = 528;
 // Text columns from kTextColumn to the right edge of the 800-pixel window (8-pixel cells).
 inline constexpr int kMessageWidth = 35;
-
-// Virtual-key codes the editor reacts to.
-inline constexpr int kKeyTab = 9, kKeyEnter = 13, kKeyEscape = 27, kKeyDelete = 46;
-inline constexpr int kKeyLeft = 37, kKeyUp = 38, kKeyRight = 39, kKeyDown = 40;
-inline constexpr int kKeyDigit0 = 48, kKeyNumpad0 = 96;
-inline constexpr int kKeyY = 89, kKeyZ = 90;
-// Modifiers held when a key went down.
-inline constexpr uint8_t kCtrl = 1, kShift = 2;
 
 // Colour numbers of drawLine and its modes.
 inline constexpr int32_t kBlack = 0, kBlue = 1, kRed = 2, kYellow = 6;
@@ -85,7 +78,8 @@ class EditorIo {
     virtual void print(rt::RtString text) = 0;
     // Waits for the next key: a one-character string holding its virtual-key code.
     virtual rt::RtString inputKey() = 0;
-    // kCtrl and kShift as they were held when the key inputKey returned last went down.
+    // platform::keys::kModifierCtrl and kModifierShift as they were held when the key inputKey
+    // returned last went down.
     virtual uint8_t keyModifiers() = 0;
     virtual void pause(int32_t ms) = 0;
     // Writes rows 0..lastRow, then the rest of the old file; beforeRow is called with each row's

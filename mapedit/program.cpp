@@ -52,11 +52,7 @@ class WindowIo : public EditorIo {
         keyRequests.fetch_add(1);
         return prompt::rtInputKeys(1);
     }
-    uint8_t keyModifiers() override {
-        const uint8_t held = prompt::lastKeyModifiers();
-        return static_cast<uint8_t>(((held & prompt::kModifierCtrl) != 0 ? kCtrl : 0) |
-                                    ((held & prompt::kModifierShift) != 0 ? kShift : 0));
-    }
+    uint8_t keyModifiers() override { return prompt::lastKeyModifiers(); }
     void pause(int32_t ms) override { platform::sleepMs(ms); }
     SaveResult saveMap(const Editor& editor, const std::function<void(int16_t)>& beforeRow) override {
         mapfile::EditorMap map;

@@ -26,7 +26,7 @@ extern std::atomic<uint8_t> keyLatch;
 void promptStart(const platform::window::Setup& setup = {});
 // The program's own settings, applied after the start: title (CP932), icon (the same picture in
 // several sizes), a frame that cannot be resized, position (0, 0) and the client size.
-void promptConfigure(std::string_view titleCp932, const std::vector<pixels::Bitmap>& icons,
+void promptConfigure(std::string_view titleCp932, const std::vector<platform::pixels::Bitmap>& icons,
                      int32_t clientWidth, int32_t clientHeight);
 void promptSetTitle(std::string_view titleCp932);
 
@@ -44,10 +44,9 @@ void rtCls(int32_t mode);
 // Waits for n keys and returns their virtual-key codes as a new string; n <= 0 returns "" at once.
 rt::RtString rtInputKeys(int32_t n);
 
-// Ctrl and Shift as they were when a key went down.
-inline constexpr uint8_t kModifierCtrl = 1, kModifierShift = 2;
-// The modifiers held when the last key rtInputKeys returned went down (judged at its key-down,
-// so a key typed with Ctrl counts as such even when Ctrl is up by the time it is read).
+// The modifiers (platform::keys::kModifierCtrl, kModifierShift) held when the last key
+// rtInputKeys returned went down (judged at its key-down, so a key typed with Ctrl counts as such
+// even when Ctrl is up by the time it is read).
 uint8_t lastKeyModifiers();
 
 // Draws the text rows first..last (first == -1: every row) onto the client framebuffer over the
