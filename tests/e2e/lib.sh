@@ -24,9 +24,9 @@ source "$(dirname "${BASH_SOURCE[0]}")/../support/await.sh"
 
 # The caps of the waits, in seconds: each at least five times the slowest seen in a
 # ThreadSanitizer build with three busy loops beside it.
-E2E_START_CAP=60 # a program's window, title, first output and end
+E2E_START_CAP=120 # a program's window, title, first output and end
 E2E_SIZE_CAP=30  # a window's new size
-E2E_GAME_CAP=200 # the game's own title, after the 230 frames of its speed measurement
+E2E_GAME_CAP=300 # the game's own title and picture, after the 230 frames of its speed measurement
 
 E2E_BIN=${TEST_BINARY_DIR:?TEST_BINARY_DIR is not set}
 E2E_XWD2PNG="$E2E_BIN/tests/e2e/xwd2png"

@@ -51,7 +51,7 @@ e2e_launch "$shooter" --replay run-game
 id=$(e2e_wait_window PROMPT)
 xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
 xdotool keydown Left keydown z; sleep 0.3; xdotool keyup z keyup Left
-e2e_wait_exit "$APP_PID" 120
+e2e_wait_exit "$APP_PID" 200
 [ "$E2E_EXIT_CODE" = 0 ] || e2e_fail "--replay: exit code $E2E_EXIT_CODE: $(e2e_app_errors)"
 [ "$(e2e_app_output)" = "$expected" ] || e2e_fail "--replay in the window: '$(e2e_app_output)', headless: '$expected'"
 timed=$("$shooter" --timedemo run-game)

@@ -20,7 +20,7 @@ check_blocks() {
         problem=${problem:-mostly black}
         return 1
     }
-    await "$E2E_START_CAP" "exact $scale x $scale blocks in $name" exact_blocks && return 0
+    await "$E2E_GAME_CAP" "exact $scale x $scale blocks in $name" exact_blocks && return 0
     "$E2E_XWD2PNG" "$E2E_TMP/window.xwd" "$E2E_BIN/test-output/$name.png"
     e2e_fail "$name: not exact $scale x $scale blocks: $problem (see test-output/$name.png)"
 }
