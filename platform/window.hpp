@@ -35,6 +35,10 @@ struct Callbacks {
     // A key that is not a system key went down (auto-repeat included), as a virtual-key code
     // 1..255. System keys (see isSystemKey) only reach the key-state table.
     std::function<void(int vk)> keyDown;
+    // The desktop asked to close the window (its close button, Alt+F4, a logout). Once per
+    // request: the quit the video library reports beside a window close is the same request.
+    // Without a handler the process ends at once with exit code 0.
+    std::function<void()> closeRequested;
 };
 
 // Copies the pixels to present into the window's surface: called on the window thread with the
@@ -154,5 +158,8 @@ void detachVirtualPad(int32_t pad);
 // The desktop's close request as the video library reports it (a window close event, or a quit
 // event); for tests of the close path. Returns at once.
 void injectClose(bool quitEvent);
+// A click on the close button as the video library reports it: a window close and then a quit,
+// queued together. Returns at once.
+void injectCloseButton();
 
 } // namespace platform::window
