@@ -10,7 +10,7 @@
 #include <initializer_list>
 
 using mapedit::Editor;
-using mapedit::KeyOutcome;
+using mapedit::Outcome;
 using mapedit_test::FakeIo;
 using mapedit_test::tileColour;
 
@@ -45,20 +45,19 @@ std::vector<int> join(std::initializer_list<std::vector<int>> parts) {
 struct Session {
     Editor editor;
     FakeIo io;
-    KeyOutcome last = KeyOutcome::Editing;
+    Outcome last = Outcome::Editing;
 
     explicit Session(int16_t lastRow, int16_t (*fill)(int, int) = nullptr) {
-        editor.lastRow = lastRow;
+        editor.map.lastRow = lastRow;
         if (fill)
             for (int c = 0; c < mapedit::kMapColumns; ++c)
                 for (int r = 0; r < 60; ++r) editor.cell(c, r) = fill(c, r);
         mapedit::drawStartScreen(editor, io);
     }
-    // Handles the keys one pass of the main loop at a time, as the program does.
+    // Handles the events one at a time, as the program does, until the editor ends.
     void type(const std::vector<int>& keys) {
         io.keys.insert(io.keys.end(), keys.begin(), keys.end());
-        while (!io.keys.empty() && last != KeyOutcome::Saved)
-            last = mapedit::handleKey(editor, io, io.inputKey());
+        while (!io.keys.empty() && last == Outcome::Editing) last = mapedit::handleEvent(editor, io, io.nextEvent(0));
     }
 };
 
@@ -261,9 +260,8 @@ TEST(EditorKeys, GroundObjectsPathsAndDeleteOnTile3) {
 
 TEST(EditorKeys, TheGroundObjectPromptShowsWhileItWaits) {
     Session t(3);
-    t.io.keys = {kEnter, '1', kEsc};
-    // The editor is still asking when the keys run out.
-    EXPECT_THROW(t.last = mapedit::handleKey(t.editor, t.io, t.io.inputKey()), mapedit_test::KeysExhausted);
+    t.type({kEnter, '1', kEsc});
+    EXPECT_EQ(t.editor.mode, mapedit::Mode::GroundObject) << "still asking";
     EXPECT_EQ(t.io.keysRead, 3);
     EXPECT_EQ(t.io.area(19), sjis("地上キャラのセット(0～9キー)"));
     EXPECT_EQ(t.io.screen.at(0, 0), mapedit_test::colourNumber(2)) << "the red entry frame";
@@ -288,7 +286,7 @@ TEST(EditorKeys, TheQuitQuestion) {
         Session s(2);
         s.editor.cell(4, 1) = 0x0507;
         s.type(c.keys);
-        EXPECT_EQ(s.last == KeyOutcome::Saved, c.saved) << c.name;
+        EXPECT_EQ(s.last == Outcome::Saved, c.saved) << c.name;
         ASSERT_EQ(s.io.savedRows.size(), c.saved ? 1u : 0u) << c.name;
         if (c.saved) {
             EXPECT_EQ(s.io.savedRows[0].size(), 3u * 32u) << c.name;
@@ -310,7 +308,7 @@ TEST(EditorKeys, AFailedSaveKeepsEditingAndSaysWhy) {
     Session s(2);
     s.io.saveResults.push_back({false, "No space left on device", {}});
     s.type({'3', kEsc, kEnter});
-    EXPECT_EQ(s.last, KeyOutcome::Editing);
+    EXPECT_EQ(s.last, Outcome::Editing);
     EXPECT_EQ(s.io.area(24).substr(0, 18), sjis("データ書き込み失敗"));
     EXPECT_EQ(s.io.area(25), std::string("No space left on device") + std::string(12, ' '));
     EXPECT_EQ(s.editor.cell(0, 0), 3) << "the map stays in memory";
@@ -321,7 +319,7 @@ TEST(EditorKeys, AFailedSaveKeepsEditingAndSaysWhy) {
     EXPECT_EQ(s.io.area(25).find("space"), std::string::npos);
 
     s.type({kEsc, 'N', kEsc, kEnter});
-    EXPECT_EQ(s.last, KeyOutcome::Saved) << "a later save ends the editor";
+    EXPECT_EQ(s.last, Outcome::Saved) << "a later save ends the editor";
     ASSERT_EQ(s.io.savedRows.size(), 2u);
     EXPECT_EQ(s.io.savedRows[1][0], 3);
 }

@@ -190,7 +190,10 @@ class Folder {
     }
 
     // Runs the program here with the script and waits for it to end.
-    Outcome run(const std::string& script) {
+    Outcome run(const std::string& script) { return finish(start(script), 0); }
+
+    // Starts the program with the script; its journals go to the folder's "state".
+    pid_t start(const std::string& script) {
         writeFile(dir / "script.txt", script);
         // The driver program is built beside this test.
         const std::string helper =
@@ -198,19 +201,28 @@ class Folder {
         const std::string folder = dir.path().string(), scriptPath = (dir / "script.txt").string();
         char* argv[] = {const_cast<char*>(helper.c_str()), const_cast<char*>(folder.c_str()),
                         const_cast<char*>(scriptPath.c_str()), nullptr};
-        Outcome out;
+        std::vector<std::string> env = {"XDG_STATE_HOME=" + (dir / "state").string()};
+        for (char** e = environ; *e; ++e)
+            if (std::string(*e).rfind("XDG_STATE_HOME=", 0) != 0) env.push_back(*e);
+        std::vector<char*> envp;
+        for (std::string& e : env) envp.push_back(e.data());
+        envp.push_back(nullptr);
         // The program's own messages, sanitizer reports included, go to a file the test reads.
         const std::string log = (dir / "snaps" / "stderr.log").string();
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
         pid_t pid = 0;
-        const int spawned = posix_spawn(&pid, helper.c_str(), &actions, nullptr, argv, environ);
+        const int spawned = posix_spawn(&pid, helper.c_str(), &actions, nullptr, argv, envp.data());
         posix_spawn_file_actions_destroy(&actions);
-        if (spawned != 0) {
-            ADD_FAILURE() << "cannot start " << helper;
-            return out;
-        }
+        if (spawned != 0) ADD_FAILURE() << "cannot start " << helper;
+        return spawned == 0 ? pid : -1;
+    }
+
+    // Waits for the program to end: by itself with code 0, or by the signal given.
+    Outcome finish(pid_t pid, int endSignal) {
+        Outcome out;
+        if (pid < 0) return out;
         int status = 0;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(100);
         while (waitpid(pid, &status, WNOHANG) == 0) {
@@ -224,18 +236,27 @@ class Folder {
         }
         out.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         out.mapFile = readFile(dir / "AREA1.csv");
-        out.log = readFile(log);
+        out.log = readFile(dir / "snaps" / "stderr.log");
         EXPECT_EQ(out.log.find("Sanitizer"), std::string::npos) << out.log;
-        if (out.exitCode != 0) ADD_FAILURE() << "exit code " << out.exitCode << ": " << out.log;
+        const int expected = endSignal == 0 ? 0 : 128 + endSignal;
+        if (out.exitCode != expected) ADD_FAILURE() << "exit code " << out.exitCode << ": " << out.log;
         for (const auto& entry : fs::directory_iterator(dir / "snaps"))
             if (entry.path().extension() == ".snap")
                 out.snaps[entry.path().stem().string()] = loadSnapshot(entry.path());
         for (const auto& entry : fs::directory_iterator(dir.path())) {
             const std::string name = entry.path().filename().string();
-            if (name != "script.txt" && name != "snaps") out.files.push_back(name);
+            if (name != "script.txt" && name != "snaps" && name != "state") out.files.push_back(name);
         }
         std::sort(out.files.begin(), out.files.end());
         return out;
+    }
+
+    // The journals in the folder's state folder.
+    std::vector<fs::path> journals() const {
+        std::vector<fs::path> found;
+        if (fs::exists(dir / "state" / "mapedit"))
+            for (const auto& entry : fs::directory_iterator(dir / "state" / "mapedit")) found.push_back(entry.path());
+        return found;
     }
 };
 
@@ -564,7 +585,9 @@ struct FailCase {
 TEST(MapeditSession, AFailedSaveKeepsTheOldFileAndTheEditsAndALaterSaveEnds) {
     const std::vector<FailCase> cases = {
         {"file_size_limit", "fsize 1000\n", "unlimit x\n", false, "File too large"},
-        {"unwritable_folder", "chmod 555\n", "chmod 755\n", true, "Permission denied"},
+        // Nor is there room in the user's own folder, where a copy of the new map could go first.
+        {"unwritable_folder", "chmod 555\nchmod 555:state/mapedit\n", "chmod 755:state/mapedit\nchmod 755\n", true,
+         "Permission denied"},
     };
     for (const FailCase& c : cases) {
         Folder folder;
