@@ -18,22 +18,22 @@ void moveCursorTo(Editor& editor, EditorIo& io, int16_t column, int16_t row) {
 }
 
 void moveCursorSideways(Editor& editor, EditorIo& io, int32_t key) {
-    if (key == kKeyLeft) {
+    if (key == keys::kLeft) {
         --editor.cursorColumn;
-        editor.lastArrowKey = kKeyLeft;
+        editor.lastArrowKey = keys::kLeft;
         if (editor.cursorColumn < 0) {
             editor.cursorColumn = kMapColumns - 1;
-            moveCursorVertically(editor, io, kKeyUp);
-            editor.lastArrowKey = kKeyLeft;
+            moveCursorVertically(editor, io, keys::kUp);
+            editor.lastArrowKey = keys::kLeft;
         }
     }
-    if (key == kKeyRight) {
+    if (key == keys::kRight) {
         ++editor.cursorColumn;
-        editor.lastArrowKey = kKeyRight;
+        editor.lastArrowKey = keys::kRight;
         if (editor.cursorColumn > kMapColumns - 1) {
             editor.cursorColumn = 0;
-            moveCursorVertically(editor, io, kKeyDown);
-            editor.lastArrowKey = kKeyRight;
+            moveCursorVertically(editor, io, keys::kDown);
+            editor.lastArrowKey = keys::kRight;
         }
     }
 }
@@ -41,16 +41,16 @@ void moveCursorSideways(Editor& editor, EditorIo& io, int32_t key) {
 } // namespace parts
 
 void moveCursorVertically(Editor& editor, EditorIo& io, int32_t key) {
-    if (key == kKeyUp && editor.cursorRow > 0) {
-        editor.lastArrowKey = kKeyUp;
+    if (key == keys::kUp && editor.cursorRow > 0) {
+        editor.lastArrowKey = keys::kUp;
         --editor.cursorRow;
         --editor.screenRow;
         if (editor.screenRow < 0) {
             editor.screenRow = 0;
             scrollViewDown(editor, io);
         }
-    } else if (key == kKeyDown && editor.cursorRow < editor.lastRow()) {
-        editor.lastArrowKey = kKeyDown;
+    } else if (key == keys::kDown && editor.cursorRow < editor.lastRow()) {
+        editor.lastArrowKey = keys::kDown;
         ++editor.cursorRow;
         ++editor.screenRow;
         if (editor.screenRow > kLastScreenRow) {

@@ -13,6 +13,7 @@
 //   recovery.cpp   the question at start about a journal's unsaved edits
 //   reload.cpp     the clock's ticks: the journal written out, the map file read again
 #include "mapfile/mapfile.hpp"
+#include "platform/key_codes.hpp"
 #include "runtime/core/rtstring.hpp"
 
 #include <cstdint>
@@ -34,14 +35,6 @@ inline constexpr int kPaletteX = 528;
 // Text columns from kTextColumn to the right edge of the 800-pixel window (8-pixel cells).
 inline constexpr int kMessageWidth = 35;
 
-// Virtual-key codes the editor reacts to.
-inline constexpr int kKeyTab = 9, kKeyEnter = 13, kKeyEscape = 27, kKeyDelete = 46;
-inline constexpr int kKeyLeft = 37, kKeyUp = 38, kKeyRight = 39, kKeyDown = 40;
-inline constexpr int kKeyDigit0 = 48, kKeyNumpad0 = 96;
-inline constexpr int kKeyN = 78, kKeyS = 83, kKeyY = 89, kKeyZ = 90, kKeyDecimal = 110;
-// Modifiers held when a key went down.
-inline constexpr uint8_t kCtrl = 1, kShift = 2;
-
 // Colour numbers of drawLine and its modes.
 inline constexpr int32_t kBlack = 0, kBlue = 1, kRed = 2, kYellow = 6;
 inline constexpr int32_t kModeBox = 1, kModeFilledBox = 2;
@@ -61,8 +54,8 @@ struct Event {
         Signal, // the system asked the program to end (a logout, a closed terminal)
     };
     Kind kind = Kind::Tick;
-    int32_t key = 0; // Key: its virtual-key code
-    uint8_t modifiers = 0;
+    int32_t key = 0;       // Key: its virtual-key code
+    uint8_t modifiers = 0; // platform::keys::kModifierCtrl and kModifierShift held when it went down
 };
 
 // What the editor is doing: each mode takes the next key its own way.

@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+namespace mapedit {
+namespace keys = platform::keys;
+}
+
 namespace mapedit::parts {
 
 // Row positions of the texts at column 65, and below the map view.

@@ -8,13 +8,13 @@ using namespace parts;
 namespace {
 
 int32_t digitOf(int32_t key) {
-    if (key >= kKeyNumpad0 && key <= kKeyNumpad0 + 9) return key - kKeyNumpad0;
-    if (key >= kKeyDigit0 && key <= kKeyDigit0 + 9) return key - kKeyDigit0;
+    if (key >= keys::kNumpad0 && key <= keys::kNumpad0 + 9) return key - keys::kNumpad0;
+    if (key >= keys::kDigit0 && key <= keys::kDigit0 + 9) return key - keys::kDigit0;
     return -1;
 }
 
 bool isKeypadDigit(int32_t key) {
-    return key >= kKeyNumpad0 && key <= kKeyNumpad0 + 9;
+    return key >= keys::kNumpad0 && key <= keys::kNumpad0 + 9;
 }
 
 void showGroundPrompt(Editor& editor, EditorIo& io) {
@@ -54,12 +54,12 @@ Outcome editingKey(Editor& editor, EditorIo& io, int32_t key, uint8_t modifiers)
 
     // Z, Y and S typed with Ctrl take edits back, make them again and save; without Ctrl they mean
     // nothing, as before. Undo and redo then end like any other key: frame, status line, pattern line.
-    const bool ctrl = (modifiers & kCtrl) != 0;
-    if (ctrl && key == kKeyS) {
+    const bool ctrl = (modifiers & keys::kModifierCtrl) != 0;
+    if (ctrl && key == keys::letter('S')) {
         saveAndGoOn(editor, io);
         return Outcome::Editing;
     }
-    if (ctrl && (key == kKeyZ || key == kKeyY)) undoOrRedo(editor, io, key == kKeyY || (modifiers & kShift) != 0);
+    if (ctrl && (key == keys::letter('Z') || key == keys::letter('Y'))) undoOrRedo(editor, io, key == keys::letter('Y') || (modifiers & keys::kModifierShift) != 0);
 
     // A digit sets the tile and then repeats the last arrow key.
     for (;;) {
@@ -73,15 +73,15 @@ Outcome editingKey(Editor& editor, EditorIo& io, int32_t key, uint8_t modifiers)
         key = editor.lastArrowKey;
     }
 
-    if (key == kKeyEnter) {
+    if (key == keys::kReturn) {
         showGroundPrompt(editor, io);
         editor.mode = Mode::GroundObject;
         return Outcome::Editing;
     }
-    if (key == kKeyTab)
+    if (key == keys::kTab)
         setPattern(editor, io, static_cast<int16_t>((editor.cursorCell() & 0x0FFF) | mapfile::kPathFlag));
-    if (key == kKeyDelete) setPattern(editor, io, static_cast<int16_t>(mapfile::tileCode(editor.cursorCell())));
-    if (key == kKeyEscape) {
+    if (key == keys::kDelete) setPattern(editor, io, static_cast<int16_t>(mapfile::tileCode(editor.cursorCell())));
+    if (key == keys::kEscape) {
         printAt(io, kTextColumn, kStatusRow, rtStrLiteral("終了する?(Enter or N)"));
         editor.mode = Mode::QuitQuestion;
         return Outcome::Editing;
@@ -100,7 +100,7 @@ void groundObjectKey(Editor& editor, EditorIo& io, int32_t key) {
     editor.mode = Mode::Editing;
     // The ground object is set and the path mark cleared.
     setPattern(editor, io,
-               static_cast<int16_t>(((key - kKeyNumpad0) * 256) | mapfile::tileCode(editor.cursorCell())));
+               static_cast<int16_t>(((key - keys::kNumpad0) * 256) | mapfile::tileCode(editor.cursorCell())));
     finishKey(editor, io, key);
 }
 

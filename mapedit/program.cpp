@@ -68,10 +68,7 @@ class WindowIo : public EditorIo {
             }
             const prompt::PromptEvent e = prompt::promptWaitEvent(kSignalLookMs);
             if (e.kind == prompt::PromptEvent::Kind::Key) {
-                const uint8_t held = e.modifiers;
-                return {Event::Kind::Key, e.key,
-                        static_cast<uint8_t>(((held & prompt::kModifierCtrl) != 0 ? kCtrl : 0) |
-                                             ((held & prompt::kModifierShift) != 0 ? kShift : 0))};
+                return {Event::Kind::Key, e.key, e.modifiers};
             }
             if (e.kind == prompt::PromptEvent::Kind::Close) return {Event::Kind::Close};
         }

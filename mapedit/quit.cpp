@@ -23,7 +23,7 @@ void clearMessageRows(EditorIo& io) {
 
 bool isNoKey(int32_t key) {
     // The quit question compares the key's one-character text with "N" and "n" exactly.
-    return key == kKeyN || key == kKeyDecimal;
+    return key == keys::letter('N') || key == keys::kDecimal;
 }
 
 SaveEnd saveWithMessages(Editor& editor, EditorIo& io, bool ending) {
@@ -95,10 +95,10 @@ Outcome answerCloseQuestion(Editor& editor, EditorIo& io, int32_t key) {
         io.clearJournal();
         return Outcome::Discarded;
     }
-    if (key != kKeyEnter && key != kKeyEscape) return Outcome::Editing; // the question stays
+    if (key != keys::kReturn && key != keys::kEscape) return Outcome::Editing; // the question stays
     clearMessageRows(io);
     editor.mode = Mode::Editing;
-    if (key == kKeyEscape) {
+    if (key == keys::kEscape) {
         finishKey(editor, io, key);
         return Outcome::Editing;
     }

@@ -46,7 +46,7 @@ void askAboutRecovery(Editor& editor, EditorIo& io) {
 
 void answerRecovery(Editor& editor, EditorIo& io, int32_t key) {
     Recovery& r = *editor.recovery;
-    if (key == kKeyEnter) {
+    if (key == keys::kReturn) {
         // Onto the map the journal began from: the map as read, unless it changed since; then the
         // next save keeps the version on disk under a new name.
         if (r.mapChanged) editor.map = r.base;

@@ -1,7 +1,7 @@
 #include "mapfile/fileops.hpp"
 #include "mapfile/save_steps.hpp"
 
-#include "platform/system.hpp"
+#include "platform/files.hpp"
 
 #include <cerrno>
 #include <cstring>
@@ -53,7 +53,7 @@ bool copyAll(int from, int out, int& err) {
 
 KeptVersion keepChangedVersion(const std::string& target, const MapOrigin* origin, const std::string& folder) {
     if (!origin) return {};
-    const int fd = platform::openRegularFile(target);
+    const int fd = platform::files::openRegularFile(target);
     if (fd < 0) {
         if (errno == ENOENT) return {}; // gone meanwhile: nothing on disk to lose
         const int e = errno;

@@ -1,6 +1,6 @@
 #pragma once
-// The file operations a save and the file channels go through. They are the plain system calls;
-// tests put failing ones in their place to show that a failed save leaves the old map intact.
+// The file operations a save goes through. They are the plain system calls; tests put failing ones
+// in their place to show that a failed save leaves the old map intact.
 #include <cstddef>
 #include <sys/types.h>
 

@@ -1,57 +1,20 @@
 #include "mapfile/fileops.hpp"
 #include "mapfile/save_steps.hpp"
 
-#include "platform/system.hpp"
+#include "platform/files.hpp"
 
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace mapfile::detail {
 
 bool writeAll(int fd, std::string_view text, int& err) {
-    const FileOps& ops = fileOps();
-    while (!text.empty()) {
-        const ssize_t n = ops.write(fd, text.data(), text.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            err = errno;
-            return false;
-        }
-        if (n == 0) {
-            err = ENOSPC;
-            return false;
-        }
-        text.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-}
-
-bool readUpTo(int fd, size_t cap, std::string& out, bool& more) {
-    more = false;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) return false;
-    out.assign(std::min(static_cast<size_t>(st.st_size), cap), '\0');
-    size_t have = 0;
-    for (;;) {
-        const long n = platform::readFully(fd, out.data() + have, out.size() - have);
-        if (n < 0) return false;
-        have += static_cast<size_t>(n);
-        // Short of what fstat said, or at the cap: the end. A file that grew since goes on.
-        if (have < out.size() || out.size() >= cap) break;
-        out.resize(std::min(cap, out.size() + 4096));
-    }
-    out.resize(have);
-    if (have == cap) {
-        char probe = 0;
-        const long n = platform::readFully(fd, &probe, 1);
-        if (n < 0) return false;
-        more = n > 0;
-    }
-    return true;
+    if (platform::files::writeAll(fd, text, fileOps().write)) return true;
+    err = errno;
+    return false;
 }
 
 namespace {
@@ -65,31 +28,33 @@ std::string timeStamp() {
     return text;
 }
 
-std::string newName(const std::string& base, std::string_view tag, const std::string& stamp, int n) {
+// "<base>.<tag>-YYYYMMDD-HHMMSS", then "-2", "-3"... where that is taken.
+constexpr int kMostNewNames = 1000;
+
+std::string stampedName(const std::string& base, std::string_view tag, const std::string& stamp) {
     std::string name = base;
     name.append(".").append(tag).append("-").append(stamp);
-    if (n > 1) name.append("-").append(std::to_string(n));
     return name;
+}
+
+std::string numberSuffix(int n) {
+    std::string suffix;
+    if (n > 1) suffix.append("-").append(std::to_string(n));
+    return suffix;
 }
 
 } // namespace
 
 int createNewNamed(const std::string& dir, const std::string& base, std::string_view tag, std::string& path) {
-    const std::string stamp = timeStamp();
-    for (int n = 1; n <= 1000; ++n) {
-        path = joinPath(dir, newName(base, tag, stamp, n));
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
-    }
-    errno = EEXIST;
-    return -1;
+    return platform::files::createUnique(joinPath(dir, stampedName(base, tag, timeStamp())), numberSuffix,
+                                         kMostNewNames, path);
 }
 
 std::string renameToNewNamed(const std::string& from, const std::string& dir, const std::string& base,
                              std::string_view tag) {
-    const std::string stamp = timeStamp();
-    for (int n = 1; n <= 1000; ++n) {
-        const std::string to = joinPath(dir, newName(base, tag, stamp, n));
+    const std::string named = joinPath(dir, stampedName(base, tag, timeStamp()));
+    for (int n = 1; n <= kMostNewNames; ++n) {
+        const std::string to = named + numberSuffix(n);
         // A second name first, then the old one goes: a file already there is never replaced.
         if (::link(from.c_str(), to.c_str()) == 0) {
             ::unlink(from.c_str());

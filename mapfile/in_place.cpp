@@ -1,6 +1,8 @@
 #include "mapfile/fileops.hpp"
 #include "mapfile/save_steps.hpp"
 
+#include "platform/files.hpp"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -53,7 +55,7 @@ WriteResult rewriteInPlace(const std::string& target, std::string_view text, std
     } closer{fd};
     std::string old;
     bool more = false;
-    if (!readUpTo(fd, kMostOldBytes, old, more)) {
+    if (!platform::files::readUpTo(fd, kMostOldBytes, old, more)) {
         const int e = errno;
         return refused("cannot read " + shown, e);
     }

@@ -1,6 +1,6 @@
 #include "mapfile/mapfile.hpp"
 
-#include "mapfile/save_steps.hpp"
+#include "platform/files.hpp"
 #include "platform/system.hpp"
 #include "runtime/core/numconv.hpp"
 #include "runtime/core/rtmath.hpp"
@@ -133,7 +133,7 @@ template <class Map> ReadStop readText(Map& map, std::string_view data) {
 
 // Opens the map file for reading; -1 with the reason when it is not there or cannot be read.
 int openMapFile(const std::string& path, ReadStop& stop) {
-    const int fd = platform::openRegularFile(platform::nativePath(path));
+    const int fd = platform::files::openRegularFile(platform::nativePath(path));
     if (fd >= 0) return fd;
     if (errno == ENOENT) {
         stop.status = ReadStatus::Missing;
@@ -152,7 +152,7 @@ template <class Map> ReadStop readFile(Map& map, const std::string& path, MapOri
     const int fd = openMapFile(path, stop);
     bool more = false;
     if (fd >= 0) {
-        if (detail::readUpTo(fd, Layout<Map>::readCap, origin.bytes, more)) {
+        if (platform::files::readUpTo(fd, Layout<Map>::readCap, origin.bytes, more)) {
             origin.kind = MapOrigin::Kind::Bytes;
             origin.whole = !more;
         } else {
@@ -174,7 +174,6 @@ template <class Map> ReadStop readFile(Map& map, const std::string& path, MapOri
     stop.overCap = more;
     return stop;
 }
-
 
 } // namespace
 

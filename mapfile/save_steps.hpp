@@ -28,10 +28,8 @@ bool resolveMapLink(const std::string& path, std::string& target);
 std::string stateFolder();
 
 // ---- files (files.cpp)
-// Writes all of text through the file operations; false with err set (ENOSPC for no progress).
+// Writes all of text (platform::files::writeAll) through the file operations; false with err set.
 bool writeAll(int fd, std::string_view text, int& err);
-// Up to cap bytes from the start of the open file; `more` tells whether it went on past them.
-bool readUpTo(int fd, size_t cap, std::string& out, bool& more);
 // Creates a file of a new visible name in dir: "<base>.<tag>-YYYYMMDD-HHMMSS", with "-2", "-3"...
 // when that is taken; never opens a file that exists. Returns the descriptor (-1, errno set).
 int createNewNamed(const std::string& dir, const std::string& base, std::string_view tag, std::string& path);

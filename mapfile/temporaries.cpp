@@ -1,6 +1,7 @@
 #include "mapfile/fileops.hpp"
 #include "mapfile/save_steps.hpp"
 
+#include "platform/files.hpp"
 #include "platform/system.hpp"
 
 #include <algorithm>
@@ -78,10 +79,10 @@ namespace detail {
 // checked once the lock is held and a removed file is given up for a new one. Where the file system
 // has no locks the clean-up removes nothing.
 int createLockedTemp(const SplitPath& where, std::string& temp, int& err) {
+    const std::string base = joinPath(where.dir, "." + where.base + std::string(kSaveInfix));
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temp = joinPath(where.dir, "." + where.base + std::string(kSaveInfix) + randomSuffix());
-        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno == EEXIST) continue;
+        const int fd = platform::files::createUnique(
+            base, [](int) { return randomSuffix(); }, 100, temp);
         if (fd < 0) {
             err = errno;
             return -1;

@@ -41,7 +41,7 @@ void showMessageBox(std::string_view cp932Text, std::string_view cp932Caption) {
     }
     if (displayAvailable()) {
         // While the program's window is open, its thread shows the box (see window::showMessageBox).
-        const std::optional<bool> shown = window::showMessageBox(caption, text);
+        const std::optional<bool> shown = window::showMessageBox(text, caption);
         if (shown
                 ? *shown
                 : SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), nullptr) == 0)

@@ -25,7 +25,8 @@ struct PadState {
 };
 
 // The keys a pad can hold, in the bit order of heldKeys.
-inline constexpr int kPadKeys[] = {keys::kLeft, keys::kUp, keys::kRight, keys::kDown, 'X', 'Z'};
+inline constexpr int kPadKeys[] = {keys::kLeft, keys::kUp, keys::kRight, keys::kDown, keys::letter('X'),
+                                    keys::letter('Z')};
 inline constexpr int kPadKeyCount = 6;
 
 // The keys the pad holds in this state: bit i set means kPadKeys[i] is held.

@@ -371,23 +371,6 @@ std::optional<Bitmap> decodeJpeg(std::span<const uint8_t> file) {
     return out;
 }
 
-std::vector<uint8_t> encodeJpeg(const Bitmap& bitmap, int quality) {
-    if (bitmap.empty()) return {};
-    const std::unique_ptr<void, TjCloser> handle(tjInitCompress());
-    if (!handle) return {};
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    const auto* src = reinterpret_cast<const unsigned char*>(bitmap.pixels.data());
-    if (tjCompress2(handle.get(), src, bitmap.width, bitmap.width * 4, bitmap.height, TJPF_RGBX, &out, &size,
-                    TJSAMP_444, quality, 0) != 0) {
-        tjFree(out);
-        return {};
-    }
-    std::vector<uint8_t> bytes(out, out + size);
-    tjFree(out);
-    return bytes;
-}
-
 std::optional<Bitmap> decodeGif(std::span<const uint8_t> file) {
     GifSource source{file, 0};
     int error = 0;

@@ -29,8 +29,4 @@ std::optional<pixels::Bitmap> decodeJpeg(std::span<const uint8_t> file);
 // pixels, are black.
 std::optional<pixels::Bitmap> decodeGif(std::span<const uint8_t> file);
 
-// A baseline JPEG of the bitmap (4:4:4, the given quality 1..100); empty on failure. Used to make
-// test images here.
-std::vector<uint8_t> encodeJpeg(const pixels::Bitmap& bitmap, int quality);
-
 } // namespace platform

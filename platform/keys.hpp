@@ -5,14 +5,11 @@
 // A key can be held by more than one source at once: the keyboard and each game controller.
 // It is down while any of them holds it, so letting go of a pad's Left does not release a Left
 // the keyboard still holds.
+#include "platform/key_codes.hpp"
+
 #include <cstdint>
 
 namespace platform::keys {
-
-// Virtual-key codes the programs use (letters are 0x41-0x5A, digits 0x30-0x39).
-inline constexpr int kBack = 8, kTab = 9, kReturn = 13, kEscape = 27, kSpace = 32;
-inline constexpr int kLeft = 37, kUp = 38, kRight = 39, kDown = 40, kDelete = 46;
-inline constexpr int kShift = 16, kControl = 17, kMenu = 18, kNumpad0 = 96, kDecimal = 110, kF1 = 112, kF10 = 121;
 
 // Who holds a key: the keyboard, or the game controller in slot 0..kMaxPads-1 (padHolder(slot)).
 inline constexpr int kKeyboard = 0;

@@ -1,6 +1,6 @@
 #include "platform/locked_file.hpp"
 
-#include "platform/system.hpp"
+#include "platform/files.hpp"
 
 #include <cerrno>
 #include <cstring>
@@ -87,18 +87,13 @@ bool LockedFile::readAll(std::string& out, size_t cap, std::string& why) {
         why = errorText(EFBIG);
         return false;
     }
-    out.assign(static_cast<size_t>(st.st_size), '\0');
-    if (::lseek(fd_, 0, SEEK_SET) < 0) {
+    bool more = false;
+    if (::lseek(fd_, 0, SEEK_SET) < 0 || !files::readUpTo(fd_, cap, out, more)) {
         why = errorText(errno);
         return false;
     }
-    const long n = readFully(fd_, out.data(), out.size());
-    if (n < 0) {
-        why = errorText(errno);
-        return false;
-    }
-    out.resize(static_cast<size_t>(n));
-    return true;
+    if (more) why = errorText(EFBIG);
+    return !more;
 }
 
 bool LockedFile::writeFrom(uint64_t offset, std::string_view data, std::string& why) {
@@ -110,15 +105,7 @@ bool LockedFile::writeFrom(uint64_t offset, std::string_view data, std::string& 
         return false;
     };
     if (::ftruncate(fd_, static_cast<off_t>(offset)) != 0) return fail(errno);
-    uint64_t at = offset;
-    while (!data.empty()) {
-        const ssize_t n = ::pwrite(fd_, data.data(), data.size(), static_cast<off_t>(at));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return fail(errno);
-        if (n == 0) return fail(ENOSPC);
-        data.remove_prefix(static_cast<size_t>(n));
-        at += static_cast<uint64_t>(n);
-    }
+    if (!files::writeAllAt(fd_, data, static_cast<off_t>(offset))) return fail(errno);
     if (::fdatasync(fd_) != 0) return fail(errno);
     return true;
 }

@@ -1,6 +1,6 @@
 #include "platform/sound.hpp"
 
-#include "platform/system.hpp"
+#include "platform/files.hpp"
 
 #include <SDL.h>
 
@@ -92,7 +92,7 @@ bool playWav(const std::string& path) {
 
     // Read here rather than by the decoder: a FIFO or device in the file's place is refused
     // without waiting.
-    const std::optional<std::vector<uint8_t>> file = readRegularFile(path, kMaxWavFileBytes);
+    const std::optional<std::vector<uint8_t>> file = files::readFile(path, kMaxWavFileBytes);
     if (!file || !dataSizeWithinFile(*file)) return false;
     SDL_AudioSpec fileSpec{};
     Uint8* raw = nullptr;

@@ -1,13 +1,11 @@
 #pragma once
 // Operating-system services the programs call on: debug output, process exit, the tick count,
-// the system-tick sleep, file names and opening the files the programs read.
+// the system-tick sleep and file names (files.hpp reads and writes the files).
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace platform {
 
@@ -31,16 +29,6 @@ int64_t tickBoundaryAtOrAfter(int64_t ns);
 void sleepMs(int32_t ms);
 // Nanoseconds since the monotonic origin that sleepMs counts ticks from.
 int64_t monotonicNs();
-
-// Opens a file for reading without ever waiting in open(): a FIFO, a device or a folder is refused
-// (errno EINVAL) instead of blocking or being read as data. Returns a close-on-exec descriptor of a
-// regular file with ordinary blocking reads, or -1 with errno set. The path is a native one.
-int openRegularFile(const std::string& path);
-// Reads from the open file until size bytes are in or the file ends (an interrupted read goes on).
-// Returns how many bytes came, or -1 with errno set when reading failed.
-long readFully(int fd, void* data, size_t size);
-// The whole regular file at path, when it opens as above and holds at most maxBytes.
-std::optional<std::vector<uint8_t>> readRegularFile(const std::string& path, size_t maxBytes);
 
 // The programs name files with the original separator ("bmp\chr01-1.BMP"): each '\' becomes '/'.
 // Case is kept as given.

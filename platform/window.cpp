@@ -32,10 +32,6 @@ void setTitle(std::string_view cp932) {
     runOnWindowThread([&] { SDL_SetWindowTitle(local().window, utf8.c_str()); });
 }
 
-void setIcon(const pixels::Bitmap& icon) {
-    setIcons({icon});
-}
-
 void setIcons(const std::vector<pixels::Bitmap>& icons) {
     std::vector<pixels::Bitmap> sizes;
     for (const pixels::Bitmap& icon : icons)
@@ -92,7 +88,7 @@ void flush() {
     runOnWindowThread([] {});
 }
 
-std::optional<bool> showMessageBox(const std::string& utf8Caption, const std::string& utf8Text) {
+std::optional<bool> showMessageBox(const std::string& utf8Text, const std::string& utf8Caption) {
     bool shown = false;
     if (!runOnWindowThread([&] {
             shown = SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, utf8Caption.c_str(), utf8Text.c_str(),

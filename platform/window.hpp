@@ -12,7 +12,6 @@
 // largest whole factor that fits, centred on black; leaving it brings the window back at its
 // scale. The program sees no change: its client size, framebuffer and the pixels read back stay
 // as they were, and these keys reach neither the key-state table nor the keyDown callback.
-#include "platform/gamepad.hpp"
 #include "platform/pixels.hpp"
 
 #include <cstdint>
@@ -22,6 +21,8 @@
 #include <string_view>
 #include <vector>
 
+// Tests and tools reach further in (window_hooks.hpp): keys and controllers made in software, and
+// what the window shows read back.
 namespace platform::window {
 
 // What the window thread tells its owner. Every callback runs on the window thread.
@@ -33,7 +34,8 @@ struct Callbacks {
     // The client size is given; the handler draws into its framebuffer and returns.
     std::function<void(int32_t clientWidth, int32_t clientHeight)> paint;
     // A key that is not a system key went down (auto-repeat included), as a virtual-key code
-    // 1..255. System keys (see isSystemKey) only reach the key-state table.
+    // 1..255. System keys (Alt, F10, and a key pressed with Alt but not Ctrl) only reach the
+    // key-state table.
     std::function<void(int vk)> keyDown;
     // The desktop asked to close the window (its close button, Alt+F4, a logout). Once per
     // request: the quit the video library reports beside a window close is the same request.
@@ -69,8 +71,6 @@ std::string failureReason();
 // The settings a program gives its window. Each waits until the window thread has applied it;
 // without an open window they do nothing.
 void setTitle(std::string_view cp932);
-// The window's icon; an empty bitmap leaves the icon alone.
-void setIcon(const pixels::Bitmap& icon);
 // The same icon in several sizes (empty bitmaps are left out); the desktop shows the one that
 // suits the place. Where only one can be given, the first is taken.
 void setIcons(const std::vector<pixels::Bitmap>& icons);
@@ -92,25 +92,7 @@ void flush();
 // raises the focused window and flushes the window's display connection, which only the window
 // thread may touch. Returns once the box is dismissed: whether it could be shown, or nothing
 // without an open window. The window is not served meanwhile; what arrives waits its turn.
-std::optional<bool> showMessageBox(const std::string& utf8Caption, const std::string& utf8Text);
-
-// What the window shows now, read back from the window thread (for tests and tools).
-std::string titleUtf8();
-// Position and client size as the program set them: in the fullscreen view, the window's size
-// and position to come back to. The window itself is the client size times the scale.
-struct Geometry {
-    int32_t x = 0, y = 0, clientWidth = 0, clientHeight = 0;
-    int32_t scale = 1;
-    int32_t windowWidth = 0, windowHeight = 0; // as the window is now (the view's, in fullscreen)
-    bool resizable = false;
-    bool fullscreen = false;
-};
-Geometry geometry();
-// The program's pixels as the window shows them now (its surface read back), in 0x00BBGGRR, at
-// the client size: one pixel of each block (none of the black around the fullscreen view).
-pixels::Bitmap presentedPixels();
-// The window's whole surface as it is, the fullscreen view's enlargement and border included.
-pixels::Bitmap shownPixels();
+std::optional<bool> showMessageBox(const std::string& utf8Text, const std::string& utf8Caption);
 
 // Where the fullscreen view puts a client area of the given size on a screen: each pixel becomes
 // a scale x scale block, scale the largest whole factor that fits (at least 1), and the picture's
@@ -133,33 +115,5 @@ int32_t fittingScale(int32_t wanted, int32_t clientWidth, int32_t clientHeight, 
 // Xft.dpi in the text of an X resource database ("Xft.dpi:\t192\n"): a positive number, or
 // nothing.
 std::optional<double> xftDpiFromResources(std::string_view resources);
-
-// Maps a key event of the video library (scan code, key code, modifier state) to a virtual-key
-// code; 0 when the key has none.
-int virtualKeyFromEvent(int32_t scancode, int32_t keycode, uint16_t modifiers);
-// Whether a key-down is a system key, which the desktop keeps for its own menus: Alt on either
-// side, F10, and any key pressed while Alt is held without Ctrl (modifiers as in a key event).
-bool isSystemKey(int vk, uint16_t modifiers);
-
-// A key event as if it came from the keyboard: it takes the same path on the window thread
-// (key-state table, then the keyDown callback for a key-down that is not a system key; Alt and
-// Ctrl count as held while the key-state table has them down). Waits until it was handled.
-void injectKey(int vk, bool down);
-// A key event of the video library itself (scan code, key code, modifiers), put into its event
-// queue as the keyboard would; waits until the window thread has handled it.
-void injectKeyEvent(int32_t scancode, int32_t keycode, uint16_t modifiers, bool down);
-// A game controller that exists only in software, plugged in as a real one would be: its id, or -1
-// when none can be made (no open window, or no controller support). Setting an input (buttons 0
-// or 1, stick axes -32768..32767, negative left and up) and unplugging wait until the window
-// thread has handled what they caused.
-int32_t attachVirtualPad();
-void setVirtualPadInput(int32_t pad, gamepad::Input input, int32_t value);
-void detachVirtualPad(int32_t pad);
-// The desktop's close request as the video library reports it (a window close event, or a quit
-// event); for tests of the close path. Returns at once.
-void injectClose(bool quitEvent);
-// A click on the close button as the video library reports it: a window close and then a quit,
-// queued together. Returns at once.
-void injectCloseButton();
 
 } // namespace platform::window

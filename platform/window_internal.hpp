@@ -12,6 +12,7 @@
 //   window_keys.cpp    key events to virtual-key codes, system keys, the path of a key
 //   window_hooks.cpp   keys, controllers and close requests made in software, for tests
 #include "platform/window.hpp"
+#include "platform/window_hooks.hpp"
 
 #include <SDL.h>
 

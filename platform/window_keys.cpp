@@ -5,133 +5,108 @@
 
 namespace platform::window {
 
+namespace {
+
+// One row a key: its scan code, its virtual-key code, and the code it has while NumLock is off
+// (the keypad's navigation keys; the same code for every other key).
+struct KeyRow {
+    SDL_Scancode scancode;
+    int vk;
+    int vkNumLockOff;
+};
+
+constexpr KeyRow key(SDL_Scancode scancode, int vk) {
+    return {scancode, vk, vk};
+}
+
+using namespace keys;
+
+constexpr KeyRow kKeyRows[] = {
+    {SDL_SCANCODE_KP_0, numpad(0), kInsert},
+    {SDL_SCANCODE_KP_1, numpad(1), kEnd},
+    {SDL_SCANCODE_KP_2, numpad(2), kDown},
+    {SDL_SCANCODE_KP_3, numpad(3), kPageDown},
+    {SDL_SCANCODE_KP_4, numpad(4), kLeft},
+    {SDL_SCANCODE_KP_5, numpad(5), kClear},
+    {SDL_SCANCODE_KP_6, numpad(6), kRight},
+    {SDL_SCANCODE_KP_7, numpad(7), kHome},
+    {SDL_SCANCODE_KP_8, numpad(8), kUp},
+    {SDL_SCANCODE_KP_9, numpad(9), kPageUp},
+    {SDL_SCANCODE_KP_PERIOD, kDecimal, kDelete},
+    key(SDL_SCANCODE_KP_MULTIPLY, kMultiply),
+    key(SDL_SCANCODE_KP_PLUS, kAdd),
+    key(SDL_SCANCODE_KP_MINUS, kSubtract),
+    key(SDL_SCANCODE_KP_DIVIDE, kDivide),
+    key(SDL_SCANCODE_KP_ENTER, kReturn),
+    key(SDL_SCANCODE_RETURN, kReturn),
+    key(SDL_SCANCODE_TAB, kTab),
+    key(SDL_SCANCODE_ESCAPE, kEscape),
+    key(SDL_SCANCODE_BACKSPACE, kBackspace),
+    key(SDL_SCANCODE_SPACE, kSpace),
+    key(SDL_SCANCODE_DELETE, kDelete),
+    key(SDL_SCANCODE_INSERT, kInsert),
+    key(SDL_SCANCODE_HOME, kHome),
+    key(SDL_SCANCODE_END, kEnd),
+    key(SDL_SCANCODE_PAGEUP, kPageUp),
+    key(SDL_SCANCODE_PAGEDOWN, kPageDown),
+    key(SDL_SCANCODE_LEFT, kLeft),
+    key(SDL_SCANCODE_UP, kUp),
+    key(SDL_SCANCODE_RIGHT, kRight),
+    key(SDL_SCANCODE_DOWN, kDown),
+    key(SDL_SCANCODE_LSHIFT, kShift),
+    key(SDL_SCANCODE_RSHIFT, kShift),
+    key(SDL_SCANCODE_LCTRL, kControl),
+    key(SDL_SCANCODE_RCTRL, kControl),
+    key(SDL_SCANCODE_LALT, kMenu),
+    key(SDL_SCANCODE_RALT, kMenu),
+    key(SDL_SCANCODE_PAUSE, kPause),
+    key(SDL_SCANCODE_CAPSLOCK, kCapsLock),
+    key(SDL_SCANCODE_NUMLOCKCLEAR, kNumLock),
+    key(SDL_SCANCODE_SCROLLLOCK, kScrollLock),
+    key(SDL_SCANCODE_PRINTSCREEN, kPrintScreen),
+    key(SDL_SCANCODE_LGUI, kLeftWindows),
+    key(SDL_SCANCODE_RGUI, kRightWindows),
+    key(SDL_SCANCODE_APPLICATION, kApplication),
+    key(SDL_SCANCODE_MENU, kApplication),
+    key(SDL_SCANCODE_SEMICOLON, kSemicolon),
+    key(SDL_SCANCODE_EQUALS, kPlus),
+    key(SDL_SCANCODE_COMMA, kComma),
+    key(SDL_SCANCODE_MINUS, kMinus),
+    key(SDL_SCANCODE_PERIOD, kPeriod),
+    key(SDL_SCANCODE_SLASH, kSlash),
+    key(SDL_SCANCODE_GRAVE, kGrave),
+    key(SDL_SCANCODE_LEFTBRACKET, kLeftBracket),
+    key(SDL_SCANCODE_BACKSLASH, kBackslash),
+    key(SDL_SCANCODE_RIGHTBRACKET, kRightBracket),
+    key(SDL_SCANCODE_APOSTROPHE, kApostrophe),
+};
+
+// The rows above by scan code, and the keys that come in runs: F1-F12, and the letters and digits
+// by their position (for a layout whose key has no letter or digit of its own).
+struct KeyTable {
+    KeyRow byScancode[SDL_NUM_SCANCODES]{};
+
+    constexpr KeyTable() {
+        for (int i = 0; i < 12; ++i) add(key(SDL_Scancode(SDL_SCANCODE_F1 + i), functionKey(1 + i)));
+        for (int i = 0; i < 26; ++i) add(key(SDL_Scancode(SDL_SCANCODE_A + i), letter(char('A' + i))));
+        for (int i = 0; i < 9; ++i) add(key(SDL_Scancode(SDL_SCANCODE_1 + i), digit(1 + i)));
+        add(key(SDL_SCANCODE_0, digit(0)));
+        for (const KeyRow& row : kKeyRows) add(row);
+    }
+    constexpr void add(const KeyRow& row) { byScancode[row.scancode] = row; }
+};
+
+constexpr KeyTable kKeyTable;
+
+} // namespace
+
 int virtualKeyFromEvent(int32_t scancode, int32_t keycode, uint16_t modifiers) {
     // Letters and digits follow the keyboard layout, as their virtual-key codes do.
-    if (keycode >= SDLK_a && keycode <= SDLK_z) return 'A' + (keycode - SDLK_a);
-    if (keycode >= SDLK_0 && keycode <= SDLK_9) return '0' + (keycode - SDLK_0);
-    const bool numLock = (modifiers & KMOD_NUM) != 0;
-    switch (scancode) {
-    // The keypad gives digits while NumLock is on and the navigation keys printed on it while off.
-    case SDL_SCANCODE_KP_0:
-        return numLock ? 96 : 45;
-    case SDL_SCANCODE_KP_1:
-        return numLock ? 97 : 35;
-    case SDL_SCANCODE_KP_2:
-        return numLock ? 98 : 40;
-    case SDL_SCANCODE_KP_3:
-        return numLock ? 99 : 34;
-    case SDL_SCANCODE_KP_4:
-        return numLock ? 100 : 37;
-    case SDL_SCANCODE_KP_5:
-        return numLock ? 101 : 12;
-    case SDL_SCANCODE_KP_6:
-        return numLock ? 102 : 39;
-    case SDL_SCANCODE_KP_7:
-        return numLock ? 103 : 36;
-    case SDL_SCANCODE_KP_8:
-        return numLock ? 104 : 38;
-    case SDL_SCANCODE_KP_9:
-        return numLock ? 105 : 33;
-    case SDL_SCANCODE_KP_PERIOD:
-        return numLock ? 110 : 46;
-    case SDL_SCANCODE_KP_MULTIPLY:
-        return 106;
-    case SDL_SCANCODE_KP_PLUS:
-        return 107;
-    case SDL_SCANCODE_KP_MINUS:
-        return 109;
-    case SDL_SCANCODE_KP_DIVIDE:
-        return 111;
-    case SDL_SCANCODE_KP_ENTER:
-        return 13;
-    case SDL_SCANCODE_RETURN:
-        return 13;
-    case SDL_SCANCODE_TAB:
-        return 9;
-    case SDL_SCANCODE_ESCAPE:
-        return 27;
-    case SDL_SCANCODE_BACKSPACE:
-        return 8;
-    case SDL_SCANCODE_SPACE:
-        return 32;
-    case SDL_SCANCODE_DELETE:
-        return 46;
-    case SDL_SCANCODE_INSERT:
-        return 45;
-    case SDL_SCANCODE_HOME:
-        return 36;
-    case SDL_SCANCODE_END:
-        return 35;
-    case SDL_SCANCODE_PAGEUP:
-        return 33;
-    case SDL_SCANCODE_PAGEDOWN:
-        return 34;
-    case SDL_SCANCODE_LEFT:
-        return 37;
-    case SDL_SCANCODE_UP:
-        return 38;
-    case SDL_SCANCODE_RIGHT:
-        return 39;
-    case SDL_SCANCODE_DOWN:
-        return 40;
-    case SDL_SCANCODE_LSHIFT:
-    case SDL_SCANCODE_RSHIFT:
-        return 16;
-    case SDL_SCANCODE_LCTRL:
-    case SDL_SCANCODE_RCTRL:
-        return 17;
-    case SDL_SCANCODE_LALT:
-    case SDL_SCANCODE_RALT:
-        return 18;
-    case SDL_SCANCODE_PAUSE:
-        return 19;
-    case SDL_SCANCODE_CAPSLOCK:
-        return 20;
-    case SDL_SCANCODE_NUMLOCKCLEAR:
-        return 144;
-    case SDL_SCANCODE_SCROLLLOCK:
-        return 145;
-    case SDL_SCANCODE_PRINTSCREEN:
-        return 44;
-    case SDL_SCANCODE_LGUI:
-        return 91;
-    case SDL_SCANCODE_RGUI:
-        return 92;
-    case SDL_SCANCODE_APPLICATION:
-    case SDL_SCANCODE_MENU:
-        return 93;
-    case SDL_SCANCODE_SEMICOLON:
-        return 0xBA;
-    case SDL_SCANCODE_EQUALS:
-        return 0xBB;
-    case SDL_SCANCODE_COMMA:
-        return 0xBC;
-    case SDL_SCANCODE_MINUS:
-        return 0xBD;
-    case SDL_SCANCODE_PERIOD:
-        return 0xBE;
-    case SDL_SCANCODE_SLASH:
-        return 0xBF;
-    case SDL_SCANCODE_GRAVE:
-        return 0xC0;
-    case SDL_SCANCODE_LEFTBRACKET:
-        return 0xDB;
-    case SDL_SCANCODE_BACKSLASH:
-        return 0xDC;
-    case SDL_SCANCODE_RIGHTBRACKET:
-        return 0xDD;
-    case SDL_SCANCODE_APOSTROPHE:
-        return 0xDE;
-    default:
-        break;
-    }
-    if (scancode >= SDL_SCANCODE_F1 && scancode <= SDL_SCANCODE_F12)
-        return 112 + (scancode - SDL_SCANCODE_F1);
-    // A layout whose key has no letter or digit of its own still gives the key's position.
-    if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z) return 'A' + (scancode - SDL_SCANCODE_A);
-    if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9) return '1' + (scancode - SDL_SCANCODE_1);
-    if (scancode == SDL_SCANCODE_0) return '0';
-    return 0;
+    if (keycode >= SDLK_a && keycode <= SDLK_z) return letter(char('A' + (keycode - SDLK_a)));
+    if (keycode >= SDLK_0 && keycode <= SDLK_9) return digit(keycode - SDLK_0);
+    if (scancode < 0 || scancode >= SDL_NUM_SCANCODES) return 0;
+    const KeyRow& row = kKeyTable.byScancode[scancode];
+    return (modifiers & KMOD_NUM) != 0 ? row.vk : row.vkNumLockOff;
 }
 
 bool isSystemKey(int vk, uint16_t modifiers) {

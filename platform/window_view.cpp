@@ -10,10 +10,6 @@ namespace platform::window::internal {
 
 namespace {
 
-// The keys of the view, all with Alt (either Enter key, the Plus and Minus keys of either
-// keyboard). A held key changes the view once.
-constexpr int kPlusKey = 0xBB, kMinusKey = 0xBD, kKeypadPlus = 107, kKeypadMinus = 109;
-
 size_t area(int32_t w, int32_t h) {
     return static_cast<size_t>(std::max(w, 0)) * static_cast<size_t>(std::max(h, 0));
 }
@@ -198,10 +194,12 @@ void resizeToScale() {
 }
 
 bool handleViewKey(int vk, bool down, uint16_t modifiers, bool repeat) {
+    // The keys of the view, all with Alt: either Enter key, the Plus and Minus keys of either
+    // keyboard. A held key changes the view once.
     if (!isSystemKey(vk, modifiers)) return false;
     const bool toggle = vk == keys::kReturn;
-    const bool plus = vk == kPlusKey || vk == kKeypadPlus;
-    const bool minus = vk == kMinusKey || vk == kKeypadMinus;
+    const bool plus = vk == keys::kPlus || vk == keys::kAdd;
+    const bool minus = vk == keys::kMinus || vk == keys::kSubtract;
     if (!toggle && !plus && !minus) return false;
     // The key-ups go the way of every key-up (nothing is down to release); a held key acts once.
     if (!down) return false;

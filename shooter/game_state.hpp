@@ -2,6 +2,8 @@
 // The game's one state object: the object table of sprite slots and every game variable, with
 // the exact integer widths the routines count in. Created once by the program, passed by reference
 // to every routine; tests build a fresh one per case.
+#include "platform/key_codes.hpp"
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -44,9 +46,9 @@ inline constexpr int16_t kKindShot = 28; // also the bomb (frames 2 and 3)
 inline constexpr int16_t kKindBullet = 29;
 inline constexpr int16_t kKindFortress = 30;
 
-// Virtual keys of the game's controls.
-inline constexpr int kKeyShot = 88; // "X"
-inline constexpr int kKeyBomb = 90; // "Z"
+// The keys of the game's controls besides the arrows.
+inline constexpr int kKeyShot = platform::keys::letter('X');
+inline constexpr int kKeyBomb = platform::keys::letter('Z');
 
 // A frame reads its keys once, as one byte with a bit per key: what a recording keeps per frame.
 inline constexpr uint8_t kKeyBitShot = 0x01;  // "X"

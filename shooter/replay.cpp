@@ -1,6 +1,7 @@
 #include "shooter/replay.hpp"
 
 #include "mapfile/mapfile.hpp"
+#include "platform/files.hpp"
 #include "platform/system.hpp"
 #include "runtime/core/rtmath.hpp"
 #include "runtime/prompt/canvas.hpp"
@@ -48,7 +49,7 @@ template <typename T, size_t N> void each(Fnv1a& h, const std::array<T, N>& valu
 
 // Hashes a file as it is read, a block at a time, whatever its size.
 void hashFile(Fnv1a& h, const std::string& path) {
-    const int fd = platform::openRegularFile(path);
+    const int fd = platform::files::openRegularFile(path);
     if (fd < 0) {
         h.u64(~uint64_t{0});
         return;
@@ -56,8 +57,7 @@ void hashFile(Fnv1a& h, const std::string& path) {
     uint8_t block[65536];
     uint64_t length = 0;
     for (;;) {
-        const ssize_t n = ::read(fd, block, sizeof block);
-        if (n < 0 && errno == EINTR) continue;
+        const long n = platform::files::readFully(fd, block, sizeof block);
         if (n <= 0) break;
         h.bytes(block, static_cast<size_t>(n));
         length += static_cast<uint64_t>(n);

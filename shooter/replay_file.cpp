@@ -1,6 +1,6 @@
 #include "shooter/replay_file.hpp"
 
-#include "platform/system.hpp"
+#include "platform/files.hpp"
 #include "shooter/game_state.hpp"
 #include "shooter/timing.hpp"
 
@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,19 +35,8 @@ std::string hexByte(uint8_t b) {
     return text;
 }
 
-bool writeAll(int fd, const uint8_t* data, size_t size, off_t offset, bool positioned) {
-    while (size > 0) {
-        const ssize_t n = positioned ? ::pwrite(fd, data, size, offset) : ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            if (n == 0) errno = EIO;
-            return false;
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
-        offset += n;
-    }
-    return true;
+std::string_view asText(const uint8_t* data, size_t size) {
+    return {reinterpret_cast<const char*>(data), size};
 }
 
 } // namespace
@@ -106,7 +94,7 @@ ReadResult parseRecording(std::span<const uint8_t> bytes) {
 }
 
 ReadResult readRecordingFile(const std::string& path) {
-    const int fd = platform::openRegularFile(path);
+    const int fd = platform::files::openRegularFile(path);
     if (fd < 0) {
         const int err = errno;
         struct stat st {};
@@ -117,15 +105,18 @@ ReadResult readRecordingFile(const std::string& path) {
     }
     ReadResult result;
     struct stat st {};
+    std::vector<uint8_t> bytes;
+    bool more = false;
     if (::fstat(fd, &st) != 0) {
         result = refuse(std::strerror(errno));
     } else if (static_cast<uint64_t>(st.st_size) > kHeaderSize + kMaxFrames) {
         result = refuse("it is " + std::to_string(st.st_size) + " bytes long, longer than any recording (" +
                         std::to_string(kMaxFrames) + " frames)");
+    } else if (!platform::files::readUpTo(fd, static_cast<size_t>(st.st_size), bytes, more)) {
+        result = refuse(std::strerror(errno));
     } else {
-        std::vector<uint8_t> bytes(static_cast<size_t>(st.st_size));
-        // A file that shrank while it was read is taken as far as it went.
-        bytes.resize(static_cast<size_t>(std::max(0L, platform::readFully(fd, bytes.data(), bytes.size()))));
+        // A file that shrank while it was read is taken as far as it went, one that grew as far as
+        // it was long when the read began.
         result = parseRecording(bytes);
     }
     ::close(fd);
@@ -135,14 +126,14 @@ ReadResult readRecordingFile(const std::string& path) {
 std::unique_ptr<Recorder> Recorder::create(const std::string& path, const Header& header,
                                            std::string& error) {
     // O_EXCL: an existing file, or a symbolic link wherever it points, is never replaced.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+    const int fd = platform::files::createNew(path);
     if (fd < 0) {
         error = errno == EEXIST ? "it exists already, and a recording never replaces a file"
                                 : std::strerror(errno);
         return nullptr;
     }
     const auto bytes = encodeHeader(header);
-    if (!writeAll(fd, bytes.data(), bytes.size(), 0, false)) {
+    if (!platform::files::writeAll(fd, asText(bytes.data(), bytes.size()))) {
         error = std::strerror(errno);
         ::close(fd);
         ::unlink(path.c_str());
@@ -164,14 +155,14 @@ void Recorder::stop(const char* what, int error) {
 
 void Recorder::addFrame(uint8_t keys) {
     if (stopped_) return;
-    if (!writeAll(fd_, &keys, 1, 0, false)) return stop("a frame could not be written", errno);
+    if (!platform::files::writeAll(fd_, asText(&keys, 1))) return stop("a frame could not be written", errno);
     ++frames_;
 }
 
 void Recorder::setSpeed(uint8_t speedFactor, uint8_t frameWait) {
     if (stopped_) return;
     const uint8_t bytes[2] = {speedFactor, frameWait};
-    if (!writeAll(fd_, bytes, 2, static_cast<off_t>(kSpeedOffset), true))
+    if (!platform::files::writeAllAt(fd_, asText(bytes, 2), static_cast<off_t>(kSpeedOffset)))
         stop("the measured speed could not be written", errno);
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/system.hpp"
 #include "runtime/core/rtmath.hpp"
+#include "runtime/core/rtstring.hpp"
 
 #include <csignal>
 #include <mutex>
@@ -32,14 +33,6 @@ void rtRuntimeInit() {
     // A write past a file size limit (ulimit -f, a quota set that way) is an error the write
     // reports, not the end of the process: the editor keeps its map and says why its save failed.
     std::signal(SIGXFSZ, SIG_IGN);
-}
-
-void rtRegisterGlobalString(RtString* variable) {
-    *variable = rtStrAlloc(0);
-    rtRegisterGlobal([variable] {
-        rtStrFree(*variable);
-        *variable = nullptr;
-    });
 }
 
 void rtRegisterGlobal(std::function<void()> release) {

@@ -1,8 +1,6 @@
 #pragma once
 // Process start and end: the runtime's start sequence, the clean-up list of the program's global
 // variables (released in storage order) and the program's end.
-#include "runtime/core/rtstring.hpp"
-
 #include <functional>
 
 namespace rt {
@@ -11,12 +9,10 @@ namespace rt {
 // file size limit met by a write reported as that write's error (EFBIG) instead of a signal.
 void rtRuntimeInit();
 
-// A global RtString variable: set to an empty string now, freed by the clean-up.
-void rtRegisterGlobalString(RtString* variable);
-// Any other global that owns resources (a Surface, a Picture): released by the clean-up.
+// A global that owns resources (a Surface, a Picture): released by the clean-up.
 void rtRegisterGlobal(std::function<void()> release);
 // Releases the registered globals in the order they were registered and empties the list (a second
-// call releases nothing). A string variable is freed with rtStrFree and set to null.
+// call releases nothing).
 void rtProgramCleanup();
 // Clean-up, then exit code 0.
 [[noreturn]] void rtProgramEnd();

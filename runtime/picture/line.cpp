@@ -11,8 +11,11 @@ namespace picture {
 
 namespace {
 
-// Main thread only, like every drawing of the programs.
-LinePoint lastPoint;
+// Where the last figure ended; main thread only, like every drawing of the programs.
+struct {
+    int32_t x = 0;
+    int32_t y = 0;
+} lastPoint;
 
 // Offsets are added as 32-bit machine integers: wrapping, never undefined.
 int32_t addWrapping(int32_t a, int32_t b) {
@@ -63,13 +66,6 @@ int32_t drawLine(int32_t x1, int32_t y1, int32_t relative, int32_t x2, int32_t y
     }
     lastPoint = {x2, y2};
     return y2;
-}
-
-LinePoint lastLinePoint() {
-    return lastPoint;
-}
-void setLastLinePoint(LinePoint point) {
-    lastPoint = point;
 }
 
 } // namespace picture

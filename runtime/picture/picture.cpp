@@ -2,14 +2,15 @@
 
 #include "platform/cp932.hpp"
 #include "platform/dialog.hpp"
+#include "platform/files.hpp"
 #include "platform/image.hpp"
 #include "platform/system.hpp"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstring>
 #include <exception>
-#include <fcntl.h>
 #include <new>
 #include <span>
 #include <string>
@@ -30,42 +31,16 @@ constexpr int kStopAttempts = 4;
 // A scan without pause gives way to other threads this often.
 constexpr int64_t kYieldIntervalNs = 1'000'000;
 
-class File {
-  public:
-    // Only a regular file opens: a FIFO or device in its place is refused at once.
-    explicit File(const std::string& path) : fd_(platform::openRegularFile(path)) {
-        struct stat st {};
-        if (fd_ >= 0 && ::fstat(fd_, &st) == 0) size_ = st.st_size;
-    }
-    ~File() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
+// Where a PNG file keeps its width and height (big-endian, 32 bits each): within its first bytes.
+constexpr size_t kPngSizeOffset = 16;
+constexpr size_t kHeadBytes = kPngSizeOffset + 8;
 
-    bool isOpen() const { return fd_ >= 0; }
-    int64_t size() const { return size_; }
-
-    // Up to count bytes from the given offset; fewer at the end of the file.
-    std::vector<uint8_t> read(int64_t offset, int64_t count) const {
-        std::vector<uint8_t> bytes(static_cast<size_t>(count));
-        size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n =
-                ::pread(fd_, bytes.data() + done, bytes.size() - done, offset + static_cast<int64_t>(done));
-            if (n <= 0) break;
-            done += static_cast<size_t>(n);
-        }
-        bytes.resize(done);
-        return bytes;
-    }
-
-  private:
-    int fd_ = -1;
-    int64_t size_ = 0;
+struct FdCloser {
+    int fd;
+    ~FdCloser() { ::close(fd); }
 };
 
-uint32_t bigEndian32(const std::vector<uint8_t>& b, size_t at) {
+uint32_t bigEndian32(const uint8_t* b, size_t at) {
     return uint32_t{b[at]} << 24 | uint32_t{b[at + 1]} << 16 | uint32_t{b[at + 2]} << 8 | uint32_t{b[at + 3]};
 }
 
@@ -94,24 +69,30 @@ void ImageFile::clearImage() {
 }
 
 int32_t ImageFile::openImage(std::string_view path) {
-    const File file(platform::nativePath(path));
-    if (!file.isOpen()) return 0;
+    // Only a regular file opens: a FIFO or device in its place is refused at once.
+    const int fd = platform::files::openRegularFile(platform::nativePath(path));
+    if (fd < 0) return 0;
+    const FdCloser closer{fd};
     clearImage();
-    const std::vector<uint8_t> head = file.read(0, 8);
-    format_ = detectFormat(head.data(), head.size());
+    uint8_t head[kHeadBytes];
+    const size_t got = static_cast<size_t>(std::max(0L, platform::files::readFully(fd, head, sizeof head)));
+    format_ = detectFormat(head, std::min<size_t>(got, 8));
 
     if (format_ == ImageFormat::Png) {
-        // Only the size is known: width and height, big-endian, at offsets 16 and 20.
-        const std::vector<uint8_t> header = file.read(16, 8);
-        if (header.size() == 8) {
-            width_ = static_cast<int32_t>(bigEndian32(header, 0));
-            height_ = static_cast<int32_t>(bigEndian32(header, 4));
+        // Only the size is known.
+        if (got == kHeadBytes) {
+            width_ = static_cast<int32_t>(bigEndian32(head, kPngSizeOffset));
+            height_ = static_cast<int32_t>(bigEndian32(head, kPngSizeOffset + 4));
         }
         return 0;
     }
-    if (format_ == ImageFormat::Unrecognised || file.size() > kMaxFileBytes) return 0;
-
-    const std::vector<uint8_t> bytes = file.read(0, file.size());
+    struct stat st {};
+    if (format_ == ImageFormat::Unrecognised || ::fstat(fd, &st) != 0 || st.st_size > kMaxFileBytes ||
+        ::lseek(fd, 0, SEEK_SET) != 0)
+        return 0;
+    std::vector<uint8_t> bytes;
+    bool more = false;
+    if (!platform::files::readUpTo(fd, static_cast<size_t>(kMaxFileBytes), bytes, more) || more) return 0;
     const std::span<const uint8_t> data(bytes);
     std::optional<pixels::Bitmap> decoded;
     switch (format_) {
@@ -256,11 +237,6 @@ void Picture::stopPixelInfo() {
     tableWidth_ = 0;
     tableHeight_ = 0;
     deleteBitmap();
-}
-
-int32_t Picture::isPixelInfoReady() const {
-    std::lock_guard guard(lock_);
-    return ready_;
 }
 
 int32_t Picture::waitPixelInfo() const {

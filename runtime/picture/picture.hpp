@@ -59,11 +59,9 @@ class Picture : public Surface {
     // Clears ready, stops a running scan (returns only when the thread no longer touches the
     // table), frees the table and releases the bitmap.
     void stopPixelInfo();
-    // 1 when the table is complete for the current bitmap.
-    int32_t isPixelInfoReady() const;
     // Waits until a running scan has ended (woken by its completion, not by polling), then answers
-    // isPixelInfoReady(). Returns at once when no scan runs, so it never waits for a table that
-    // will not come (scanning off, or the scan stopped).
+    // 1 when the table is complete for the current bitmap. Returns at once when no scan runs, so
+    // it never waits for a table that will not come (scanning off, or the scan stopped).
     int32_t waitPixelInfo() const;
     // The table's colour at (x, y); 0 when not ready or outside the bitmap.
     pixels::Colour pixelAt(int32_t x, int32_t y) const;

@@ -1,4 +1,5 @@
 #include "runtime/prompt/canvas.hpp"
+#include "runtime/prompt/canvas_hooks.hpp"
 
 #include <algorithm>
 

@@ -40,10 +40,10 @@ class CanvasLock {
 };
 
 // Set up by the window thread when the window is created (back buffer screen-sized and black,
-// client framebuffer of the client size), and dropped when it is destroyed.
+// client framebuffer of the client size); it lasts as long as the process. Tests drop it again
+// with canvas_hooks.hpp.
 void createCanvas(int32_t screenWidth, int32_t screenHeight, int32_t clientWidth, int32_t clientHeight);
 void resizeClient(int32_t clientWidth, int32_t clientHeight);
-void destroyCanvas();
 bool canvasExists();
 
 // Copies the client framebuffer into a width x height block (row pitch in pixels) for presenting;

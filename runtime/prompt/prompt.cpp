@@ -58,8 +58,9 @@ void onKeyDown(int vk) {
     namespace keys = platform::keys;
     // The key-state table already holds every earlier key event: what it says now is what was
     // held when this key went down.
-    const uint8_t modifiers = static_cast<uint8_t>((keys::isKeyDown(keys::kControl) ? kModifierCtrl : 0) |
-                                                   (keys::isKeyDown(keys::kShift) ? kModifierShift : 0));
+    const uint8_t modifiers =
+        static_cast<uint8_t>((keys::isKeyDown(keys::kControl) ? keys::kModifierCtrl : 0) |
+                             (keys::isKeyDown(keys::kShift) ? keys::kModifierShift : 0));
     modifiersAtKeyDown[static_cast<size_t>(vk & 0xFF)].store(modifiers);
     keyLatch.store(static_cast<uint8_t>(vk & 0xFF));
 }

@@ -44,10 +44,9 @@ void rtCls(int32_t mode);
 // Waits for n keys and returns their virtual-key codes as a new string; n <= 0 returns "" at once.
 rt::RtString rtInputKeys(int32_t n);
 
-// Ctrl and Shift as they were when a key went down.
-inline constexpr uint8_t kModifierCtrl = 1, kModifierShift = 2;
-// The modifiers held when the last key rtInputKeys returned went down (judged at its key-down,
-// so a key typed with Ctrl counts as such even when Ctrl is up by the time it is read).
+// The modifiers (platform::keys::kModifierCtrl, kModifierShift) held when the last key
+// rtInputKeys returned went down (judged at its key-down, so a key typed with Ctrl counts as such
+// even when Ctrl is up by the time it is read).
 uint8_t lastKeyModifiers();
 
 // The desktop's close requests (close button, Alt+F4, a logout). A program that does not ask for

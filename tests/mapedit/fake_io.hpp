@@ -102,8 +102,8 @@ class FakeIo : public mapedit::EditorIo {
         if (k == kTick) return {Kind::Tick};
         ++keysRead;
         return {Kind::Key, k & 0xFF,
-                static_cast<uint8_t>(((k & kWithCtrl) != 0 ? mapedit::kCtrl : 0) |
-                                     ((k & kWithShift) != 0 ? mapedit::kShift : 0))};
+                static_cast<uint8_t>(((k & kWithCtrl) != 0 ? platform::keys::kModifierCtrl : 0) |
+                                     ((k & kWithShift) != 0 ? platform::keys::kModifierShift : 0))};
     }
     void pause(int32_t) override {}
     std::time_t now() override { return 1'765'272'900; } // 2025-12-09 09:35 UTC

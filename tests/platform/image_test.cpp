@@ -1,6 +1,7 @@
 #include "platform/image.hpp"
 #include "tests/platform/image_files.hpp"
 #include "tests/platform/pixel_art.hpp"
+#include "tests/support/jpeg_writer.hpp"
 
 #include <gtest/gtest.h>
 
@@ -227,14 +228,14 @@ TEST(JpegDecoder, DecodesWhatWasEncoded) {
     pixels::Bitmap image(16, 8);
     for (int32_t y = 0; y < 8; ++y)
         for (int32_t x = 0; x < 16; ++x) image.at(x, y) = x < 8 ? 0x808080 : 0xFFFFFF;
-    const std::vector<uint8_t> file = platform::encodeJpeg(image, 100);
+    const std::vector<uint8_t> file = testing_support::encodeJpeg(image, 100);
     ASSERT_FALSE(file.empty());
     const auto decoded = platform::decodeJpeg(file);
     ASSERT_TRUE(decoded);
     EXPECT_TRUE(sameImage(*decoded, image, "jpeg_greys"));
 
     const pixels::Bitmap red(8, 8, kRed);
-    const auto redBack = platform::decodeJpeg(platform::encodeJpeg(red, 100));
+    const auto redBack = platform::decodeJpeg(testing_support::encodeJpeg(red, 100));
     ASSERT_TRUE(redBack);
     for (pixels::Colour c : redBack->pixels) {
         const int r = c & 0xFF, g = (c >> 8) & 0xFF, b = (c >> 16) & 0xFF;
@@ -247,7 +248,7 @@ TEST(JpegDecoder, RefusesTruncatedCorruptAndOversizedFiles) {
     pixels::Bitmap image(32, 32);
     for (int32_t y = 0; y < 32; ++y)
         for (int32_t x = 0; x < 32; ++x) image.at(x, y) = static_cast<pixels::Colour>(x * 8 | y * 8 << 8);
-    const std::vector<uint8_t> file = platform::encodeJpeg(image, 90);
+    const std::vector<uint8_t> file = testing_support::encodeJpeg(image, 90);
     ASSERT_TRUE(platform::decodeJpeg(file));
     // The frame header (SOF0: FF C0, length, precision, height, width) carries the size.
     size_t sof = 0;

@@ -3,7 +3,7 @@
 #include "platform/cp932.hpp"
 #include "platform/keys.hpp"
 #include "platform/system.hpp"
-#include "platform/window.hpp"
+#include "platform/window_hooks.hpp"
 
 #include <gtest/gtest.h>
 
@@ -193,7 +193,7 @@ TEST_F(WindowThread, OpensWithTheFirstTitleAndPaints) {
 TEST_F(WindowThread, SettingsReachTheWindow) {
     win::setTitle(platform::cp932::fromUtf8("スクロール背景作成ツール"));
     EXPECT_EQ(win::titleUtf8(), "スクロール背景作成ツール");
-    win::setIcon(pixels::Bitmap(32, 32, 0x00FF00));
+    win::setIcons({pixels::Bitmap(32, 32, 0x00FF00)});
     const int before = paints.load();
     win::setResizable(false);
     win::setPosition(0, 0);

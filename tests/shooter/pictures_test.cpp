@@ -3,6 +3,7 @@
 #include "game_fixture.hpp"
 #include "platform/system.hpp"
 #include "runtime/prompt/canvas.hpp"
+#include "runtime/prompt/canvas_hooks.hpp"
 #include "shooter/loading.hpp"
 #include "shooter/renderer.hpp"
 #include "tests/platform/image_files.hpp"

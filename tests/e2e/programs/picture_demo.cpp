@@ -15,6 +15,7 @@
 #include "runtime/picture/picture.hpp"
 #include "runtime/prompt/prompt.hpp"
 #include "tests/platform/image_files.hpp"
+#include "tests/support/jpeg_writer.hpp"
 
 #include <cstdio>
 #include <filesystem>
@@ -51,7 +52,7 @@ void writeFile(const std::string& path, const std::string& bytes) {
 int makeFiles() {
     std::filesystem::create_directories("bmp");
     writeFile("bmp/demo.bmp", image_files::bmpOf(bmpImage()));
-    const std::vector<uint8_t> jpeg = platform::encodeJpeg(jpegImage(), 100);
+    const std::vector<uint8_t> jpeg = testing_support::encodeJpeg(jpegImage(), 100);
     writeFile("bmp/demo.jpg", std::string(jpeg.begin(), jpeg.end()));
     // 64 x 64 GIF: horizontal bands of yellow, magenta, cyan and blue, 16 rows each.
     image_files::GifFrame frame;

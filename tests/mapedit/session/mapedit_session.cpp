@@ -21,7 +21,7 @@
 //   snap NAME      write snaps/NAME.snap: client pixels, text rows 0..29, the bytes of AREA1.csv,
 //                  the window's title, client size and whether it can be resized
 #include "mapedit/program.hpp"
-#include "platform/window.hpp"
+#include "platform/window_hooks.hpp"
 #include "runtime/prompt/canvas.hpp"
 #include "runtime/prompt/prompt.hpp"
 

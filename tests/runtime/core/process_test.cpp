@@ -1,6 +1,7 @@
 #include "platform/system.hpp"
 #include "runtime/core/process.hpp"
 #include "runtime/core/rtmath.hpp"
+#include "runtime/core/rtstring.hpp"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,15 @@
 namespace {
 
 using namespace rt;
+
+// A global string variable the way a program keeps one: empty at first, freed by the clean-up.
+void registerGlobalString(RtString* variable) {
+    *variable = rtStrAlloc(0);
+    rtRegisterGlobal([variable] {
+        rtStrFree(*variable);
+        *variable = nullptr;
+    });
+}
 
 bool registered(const char* p) {
     const auto items = rtStrRegistrySnapshot();
@@ -31,12 +41,12 @@ TEST(ProgramCleanup, ReleasesGlobalsInStorageOrderOnce) {
     RtString first = nullptr, second = nullptr;
     std::vector<std::string> log;
     const int32_t before = rtStrRegistryCount();
-    rtRegisterGlobalString(&first);
+    registerGlobalString(&first);
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(rtStrLen(first), 0) << "a global string starts empty";
     rtRegisterGlobal(
         [&] { log.push_back(std::string("picture; first freed=") + (registered(first) ? "no" : "yes")); });
-    rtRegisterGlobalString(&second);
+    registerGlobalString(&second);
     const RtString secondValue = second;
     rtRegisterGlobal([&] {
         log.push_back(std::string("last; second freed=") + (registered(secondValue) ? "no" : "yes"));
@@ -57,7 +67,7 @@ TEST(ProgramCleanup, AnUnregisteredValueIsReportedNotFreed) {
     rtProgramCleanup();
     static char bogus[] = "\0\0\0\0x";
     RtString variable = nullptr;
-    rtRegisterGlobalString(&variable);
+    registerGlobalString(&variable);
     rtStrFree(variable);
     variable = bogus + 4; // a variable that somehow holds a pointer the registry does not know
     std::string seen;

@@ -4,6 +4,7 @@
 #include "platform/pixels.hpp"
 #include "runtime/picture/surface.hpp"
 #include "runtime/prompt/canvas.hpp"
+#include "runtime/prompt/canvas_hooks.hpp"
 #include "tests/platform/pixel_art.hpp"
 
 #include <gtest/gtest.h>

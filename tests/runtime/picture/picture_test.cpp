@@ -4,6 +4,7 @@
 #include "platform/image.hpp"
 #include "tests/platform/image_files.hpp"
 #include "tests/runtime/picture/canvas_fixture.hpp"
+#include "tests/support/jpeg_writer.hpp"
 #include "tests/support/testing.hpp"
 
 #include <gtest/gtest.h>
@@ -28,16 +29,6 @@ using pixel_art::sameImage;
 
 std::string asString(const std::vector<uint8_t>& v) {
     return {v.begin(), v.end()};
-}
-
-// Polls a condition until it holds or a generous deadline passes.
-bool eventually(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (condition()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return condition();
 }
 
 // An RLE8 BMP of the given size whose data is only the end-of-bitmap mark.
@@ -113,7 +104,7 @@ TEST_F(PictureTest, FormatComesFromTheContentNotTheName) {
          image_files::gifFile(2, 2, {0, 0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF, 0, 0, 0},
                               {image_files::GifFrame{0, 0, 2, 2, false, {}, -1, {1, 2, 3, 4}}}),
          ImageFormat::Gif},
-        {"jpeg-named.gif", asString(platform::encodeJpeg(pixels::Bitmap(2, 2, 0xFFFFFF), 100)),
+        {"jpeg-named.gif", asString(testing_support::encodeJpeg(pixels::Bitmap(2, 2, 0xFFFFFF), 100)),
          ImageFormat::Jpeg},
     };
     for (const Row& r : rows) {
@@ -145,7 +136,7 @@ TEST_F(PictureTest, FailedLoadsLeaveThePictureAsItWas) {
     Picture p;
     p.setScanDelay(0);
     ASSERT_EQ(p.loadPicture(write("a.bmp", image_files::bmpOf(art({"RG"})))), 1);
-    ASSERT_TRUE(eventually([&] { return p.isPixelInfoReady() == 1; }));
+    ASSERT_EQ(p.waitPixelInfo(), 1);
     const pixels::Bitmap* before = p.bitmap();
     struct Row {
         std::string name, bytes;
@@ -162,7 +153,7 @@ TEST_F(PictureTest, FailedLoadsLeaveThePictureAsItWas) {
         EXPECT_EQ(p.loadPicture(write(r.name, r.bytes)), 0) << r.name;
         EXPECT_EQ(p.bitmap(), before) << r.name;
         EXPECT_TRUE(sameImage(*p.bitmap(), art({"RG"}), "failed_load_" + r.name));
-        EXPECT_EQ(p.isPixelInfoReady(), 1) << r.name;
+        EXPECT_EQ(p.waitPixelInfo(), 1) << r.name;
         EXPECT_EQ(p.pixelAt(1, 0), 0x00FF00u) << r.name;
         EXPECT_EQ(p.imageFile().width(), r.fileW) << r.name;
         EXPECT_EQ(p.imageFile().height(), r.fileH) << r.name;
@@ -205,7 +196,7 @@ TEST_F(PictureTest, NoMemoryForAnImageIsAFailedLoad) {
 TEST_F(PictureTest, ScanFillsTheTableAndRaisesReady) {
     Picture p;
     ASSERT_EQ(p.loadPicture(write("two.bmp", image_files::bmpOf(art({".R"})))), 1);
-    ASSERT_TRUE(eventually([&] { return p.isPixelInfoReady() == 1; }));
+    ASSERT_EQ(p.waitPixelInfo(), 1);
     struct Row {
         int32_t x, y;
         pixels::Colour expected;
@@ -221,7 +212,7 @@ TEST_F(PictureTest, NegativeScanDelayMeansNoScan) {
     ASSERT_EQ(p.loadPicture(write("w.bmp", image_files::bmpOf(art({"WW"})))), 1);
     // Nothing is running, so nothing can ever raise the flag; the delay can be changed at once.
     EXPECT_EQ(p.setScanDelay(-1), 1);
-    EXPECT_EQ(p.isPixelInfoReady(), 0);
+    EXPECT_EQ(p.waitPixelInfo(), 0);
     EXPECT_EQ(p.pixelAt(0, 0), 0u);
     EXPECT_EQ(p.pixelAt(1, 0), 0u);
 }
@@ -233,9 +224,8 @@ TEST_F(PictureTest, ScanDelayCannotChangeWhileAScanRuns) {
     ASSERT_EQ(p.loadPicture(write("tall.bmp", image_files::bmpOf(art({"R", "G", "B"})))), 1);
     EXPECT_EQ(p.setScanDelay(0), 0);
     EXPECT_EQ(p.scanDelay(), 400);
-    EXPECT_EQ(p.isPixelInfoReady(), 0);
     EXPECT_EQ(p.pixelAt(0, 0), 0u);
-    ASSERT_TRUE(eventually([&] { return p.isPixelInfoReady() == 1; }));
+    ASSERT_EQ(p.waitPixelInfo(), 1);
     EXPECT_EQ(p.setScanDelay(0), 1);
     EXPECT_EQ(p.scanDelay(), 0);
     EXPECT_EQ(p.pixelAt(0, 2), 0xFF0000u);
@@ -250,9 +240,8 @@ TEST_F(PictureTest, ASecondLoadStopsTheRunningScanAndScansTheNewImage) {
     ASSERT_EQ(p.loadPicture(write("second.bmp", image_files::bmpOf(art({"GB"})))), 1);
     // The first scan had a second to go; stopping it does not wait for that.
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
-    EXPECT_EQ(p.isPixelInfoReady(), 0);
     EXPECT_EQ(p.width(), 2);
-    ASSERT_TRUE(eventually([&] { return p.isPixelInfoReady() == 1; }));
+    ASSERT_EQ(p.waitPixelInfo(), 1);
     EXPECT_EQ(p.pixelAt(0, 0), 0x00FF00u);
     EXPECT_EQ(p.pixelAt(1, 0), 0xFF0000u);
     EXPECT_EQ(p.pixelAt(2, 0), 0u) << "the first image's size is gone";
@@ -278,7 +267,7 @@ TEST_F(PictureTest, ScanOfAMissingBitmapShowsTheMessageAndScansBlack) {
     picture::promptBindPicture(p);
     ASSERT_EQ(p.captureWindow(0, 0, 2, 1), 1);
     p.startPixelScan(nullptr);
-    ASSERT_TRUE(eventually([&] { return p.isPixelInfoReady() == 1; }));
+    ASSERT_EQ(p.waitPixelInfo(), 1);
     platform::setMessageBoxSink({});
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].first, "ピクセル情報の取得に失敗。与えられたHBITMAPが新規DCに結合できない。");
@@ -292,7 +281,7 @@ TEST_F(PictureTest, ScanAfterACaptureReadsTheCapturedPixels) {
     picture::promptBindPicture(p);
     ASSERT_EQ(p.captureWindow(0, 0, 2, 1), 1);
     p.startPixelScan(p.bitmap());
-    ASSERT_TRUE(eventually([&] { return p.isPixelInfoReady() == 1; }));
+    ASSERT_EQ(p.waitPixelInfo(), 1);
     EXPECT_EQ(p.pixelAt(0, 0), 0x00FF00u);
     EXPECT_EQ(p.pixelAt(1, 0), 0x0000FFu);
     // A capture of another size afterwards: the table answers only where it has pixels.
@@ -305,7 +294,7 @@ TEST_F(PictureTest, ScanAfterACaptureReadsTheCapturedPixels) {
 // with setPixelOn into the top-left corner of a bound canvas (and so into the back buffer), then
 // read back by a capture.
 void buildMaskFor(const Picture& source, picture::Surface& canvas) {
-    ASSERT_TRUE(eventually([&] { return source.isPixelInfoReady() == 1; }));
+    ASSERT_EQ(source.waitPixelInfo(), 1);
     for (int32_t y = 0; y < source.height(); ++y)
         for (int32_t x = 0; x < source.width(); ++x)
             canvas.setPixelOn(x, y, source.pixelAt(x, y) == 0 ? 0xFFFFFF : 0);

@@ -4,7 +4,7 @@
 #include "platform/font.hpp"
 #include "platform/keys.hpp"
 #include "platform/system.hpp"
-#include "platform/window.hpp"
+#include "platform/window_hooks.hpp"
 #include "runtime/core/rtstring.hpp"
 #include "runtime/prompt/prompt.hpp"
 #include "tests/support/testing.hpp"

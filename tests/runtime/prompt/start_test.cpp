@@ -1,6 +1,6 @@
 // The program start and end paths, each in a child process of its own.
 #include "platform/system.hpp"
-#include "platform/window.hpp"
+#include "platform/window_hooks.hpp"
 #include "runtime/prompt/prompt.hpp"
 
 #include <gtest/gtest.h>

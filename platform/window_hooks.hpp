@@ -1,0 +1,60 @@
+#pragma once
+// What tests and tools reach in the window beyond what the programs use: what the window shows,
+// read back; keys, game controllers and close requests made in software; and the mapping of the
+// video library's key events, whose modifier bits (SDL's KMOD_ values) stay out of the programs.
+#include "platform/gamepad.hpp"
+#include "platform/pixels.hpp"
+#include "platform/window.hpp"
+
+#include <cstdint>
+#include <string>
+
+namespace platform::window {
+
+// What the window shows now, read back from the window thread (for tests and tools).
+std::string titleUtf8();
+// Position and client size as the program set them: in the fullscreen view, the window's size
+// and position to come back to. The window itself is the client size times the scale.
+struct Geometry {
+    int32_t x = 0, y = 0, clientWidth = 0, clientHeight = 0;
+    int32_t scale = 1;
+    int32_t windowWidth = 0, windowHeight = 0; // as the window is now (the view's, in fullscreen)
+    bool resizable = false;
+    bool fullscreen = false;
+};
+Geometry geometry();
+// The program's pixels as the window shows them now (its surface read back), in 0x00BBGGRR, at
+// the client size: one pixel of each block (none of the black around the fullscreen view).
+pixels::Bitmap presentedPixels();
+// The window's whole surface as it is, the fullscreen view's enlargement and border included.
+pixels::Bitmap shownPixels();
+
+// Maps a key event of the video library (scan code, key code, modifier state) to a virtual-key
+// code; 0 when the key has none.
+int virtualKeyFromEvent(int32_t scancode, int32_t keycode, uint16_t modifiers);
+// Whether a key-down is a system key, which the desktop keeps for its own menus: Alt on either
+// side, F10, and any key pressed while Alt is held without Ctrl (modifiers as in a key event).
+bool isSystemKey(int vk, uint16_t modifiers);
+
+// A key event as if it came from the keyboard: it takes the same path on the window thread
+// (key-state table, then the keyDown callback for a key-down that is not a system key; Alt and
+// Ctrl count as held while the key-state table has them down). Waits until it was handled.
+void injectKey(int vk, bool down);
+// A key event of the video library itself (scan code, key code, modifiers), put into its event
+// queue as the keyboard would; waits until the window thread has handled it.
+void injectKeyEvent(int32_t scancode, int32_t keycode, uint16_t modifiers, bool down);
+// A game controller that exists only in software, plugged in as a real one would be: its id, or -1
+// when none can be made (no open window, or no controller support). Setting an input (buttons 0
+// or 1, stick axes -32768..32767, negative left and up) and unplugging wait until the window
+// thread has handled what they caused.
+int32_t attachVirtualPad();
+void setVirtualPadInput(int32_t pad, gamepad::Input input, int32_t value);
+void detachVirtualPad(int32_t pad);
+// The desktop's close request as the video library reports it (a window close event, or a quit
+// event); for tests of the close path. Returns at once.
+void injectClose(bool quitEvent);
+// A click on the close button as the video library reports it: a window close and then a quit,
+// queued together. Returns at once.
+void injectCloseButton();
+
+} // namespace platform::window
