@@ -33,7 +33,10 @@ void saveAndGoOn(Editor& editor, EditorIo& io) {
     const SaveEnd end = saveWithMessages(editor, io, false);
     drawBox(io, cursorX(editor), cursorY(editor), kYellow);
     if (end == SaveEnd::Failed) return;
-    if (end == SaveEnd::Saved) printAt(io, kTextColumn, kStatusRow, rtStrLiteral("データ書き込み完了   "));
+    if (end == SaveEnd::Saved) {
+        printPlain(io, kTextColumn, kStatusRow, blanks(kMessageWidth));
+        printAt(io, kTextColumn, kStatusRow, rtStrLiteral("データ書き込み完了   "));
+    }
     printAt(io, kTextColumn, kPatternRow, patternLine(editor.cursorCell()));
     editor.saveMessageShown = true;
 }

@@ -3,6 +3,8 @@
 // compared byte for byte; snapshots taken on the way are checked pixel by pixel and row by row.
 #include "fake_io.hpp"
 
+#include "mapedit/journal.hpp"
+
 #include "platform/cp932.hpp"
 #include "tests/support/testing.hpp"
 
@@ -34,7 +36,7 @@ using testing_support::readFile;
 using testing_support::writeFile;
 
 constexpr int kL = 37, kU = 38, kR = 39, kD = 40, kEnter = 13, kTab = 9, kEsc = 27, kDel = 46, kPad0 = 96;
-constexpr int kY = 89, kZ = 90;
+constexpr int kY = 89, kZ = 90, kS = 83;
 
 std::string sjis(const std::string& utf8) {
     return platform::cp932::fromUtf8(utf8);
@@ -369,6 +371,28 @@ TEST(MapeditSession, EditsAreWrittenByteForByte) {
              EXPECT_TRUE(shows(redone.area(24), "x= 2  y= 0    Asc= 90    "));
              EXPECT_TRUE(shows(redone.area(25), sjis("パターン 1302    ")));
          }});
+    // Ctrl+S saves what is there so far and editing goes on where it was; S alone means nothing.
+    cases.push_back({"ctrl_s_saves_and_editing_goes_on", Map(40, diagonal),
+                     Script()
+                         .repeat(kD, 30)
+                         .keys({kR, '5'})
+                         .withCtrl(kS)
+                         .snap("saved")
+                         .keys({'6', kS})
+                         .withCtrl(kZ) // the history stays: back to 5
+                         .withCtrl(kZ),
+                     [](Map& m) { m.at(1, 30) = 1; },
+                     [](const Outcome& out) {
+                         const Snapshot& saved = out.snaps.at("saved");
+                         Map expected(40, diagonal);
+                         expected.at(1, 30) = 5;
+                         EXPECT_EQ(saved.mapFile, expected.csv()) << "saved before Esc";
+                         EXPECT_TRUE(shows(saved.area(24), sjis("データ書き込み完了"))) << saved.area(24);
+                         EXPECT_TRUE(shows(saved.area(25), sjis("パターン 2    "))) << "the cell under the cursor";
+                         const std::string state = sjis("未保存の変更なし 保存 ");
+                         EXPECT_EQ(saved.area(20).substr(0, state.size()), state);
+                         EXPECT_EQ(saved.screen.at(32, 25 * 16), 0x00FFFF) << "the cursor frame where it was";
+                     }});
     cases.push_back({"last_row_0", Map(1), Script().keys({kU, kD, kL, '8', kD, '9'}),
                      [](Map& m) { m.at(31, 0) = 8, m.at(30, 0) = 9; }});
     for (EditCase& c : cases) {
@@ -621,6 +645,112 @@ TEST(MapeditSession, AFailedSaveKeepsTheOldFileAndTheEditsAndALaterSaveEnds) {
         EXPECT_NE((failed.text[28] + failed.text[29]).find("AREA1.csv was left as it was"), std::string::npos)
             << c.name << ": the whole reason below the map view";
         EXPECT_TRUE(shows(out.snaps.at("editing").area(24), "x= 2  y= 0    Asc= 39    ")) << c.name;
+    }
+}
+
+// A close request (a click on the close button: a window close and a quit together) asks when
+// there are unsaved edits, and each answer does what it says; without edits the window closes.
+TEST(MapeditSession, TheCloseQuestion) {
+    const std::string question = sjis("変更を保存しますか?");
+    struct Case {
+        const char* name;
+        std::string script; // after the edit, if any
+        bool edit;          // '7' at (0, 0) first
+        bool saved;         // the map file holds the edit
+        int journals;       // left in the state folder at the end
+    } cases[] = {
+        {"no edits: closes at once", "lastclose -\n", false, false, 0},
+        {"no edits after an undo: closes at once", Script().withCtrl(kZ).lines + "lastclose -\n", true, false, 0},
+        {"Enter saves and ends", "close -\nsnap asked\nlast 13\n", true, true, 0},
+        {"N ends without saving", "close -\nsnap asked\nlast 78\n", true, false, 0},
+        {"keypad decimal point is n", "close -\nlast 110\n", true, false, 0},
+        {"Esc goes back to editing, other keys leave the question open",
+         "close -\nkey 65\nkey 27\nsnap back\n" + Script().keys({kR, '8'}).quit(), true, true, 0},
+        {"a failed save keeps the editor open",
+         "fsize 100\nclose -\nkey 13\nsnap failed\nunlimit x\nclose -\nlast 13\n", true, true, 0},
+    };
+    for (const Case& c : cases) {
+        Folder folder;
+        const Map old(3, diagonal);
+        writeFile(folder.dir / "AREA1.csv", old.csv());
+        const Outcome out = folder.run((c.edit ? Script().keys({'7'}).lines : std::string()) + c.script);
+        Map expected = old;
+        if (c.saved) expected.at(0, 0) = 7;
+        if (std::string(c.name).rfind("Esc", 0) == 0) expected.at(1, 0) = 8;
+        EXPECT_EQ(out.exitCode, 0) << c.name;
+        EXPECT_EQ(out.mapFile, expected.csv()) << c.name;
+        EXPECT_EQ(folder.journals().size(), static_cast<size_t>(c.journals)) << c.name << ": journals left";
+        if (out.snaps.count("asked")) {
+            EXPECT_TRUE(shows(out.snaps.at("asked").area(24), question)) << c.name;
+            EXPECT_TRUE(shows(out.snaps.at("asked").area(25), sjis("(Enter=保存 N=保存しない Esc=戻る)"))) << c.name;
+            EXPECT_EQ(out.snaps.at("asked").mapFile, old.csv()) << c.name << ": nothing saved while it asks";
+        }
+        if (out.snaps.count("back")) {
+            EXPECT_TRUE(shows(out.snaps.at("back").area(24), "x= 0  y= 0    Asc= 27    ")) << c.name;
+        }
+        if (out.snaps.count("failed")) {
+            EXPECT_EQ(out.snaps.at("failed").area(24).substr(0, 18), sjis("データ書き込み失敗")) << c.name;
+            EXPECT_EQ(out.snaps.at("failed").mapFile, old.csv()) << c.name;
+        }
+    }
+}
+
+// The real editor killed after a few edits (SIGKILL: nothing of its own runs; SIGTERM, as at a
+// logout: it writes its journal out and ends), then started again on the same map: it offers the
+// edits back. Enter puts them onto the map, undoable, for the user to save; N keeps the map as it is
+// and writes the journal's map beside it under a new name.
+TEST(MapeditSession, AKilledEditorOffersItsEditsBackAtTheNextStart) {
+    for (const int signal : {SIGKILL, SIGTERM}) {
+        for (const bool restore : {true, false}) {
+            const std::string name = std::string(signal == SIGKILL ? "SIGKILL" : "SIGTERM") + (restore ? ", Enter" : ", N");
+            Folder folder;
+            const Map old(30, diagonal);
+            writeFile(folder.dir / "AREA1.csv", old.csv());
+            const pid_t pid =
+                folder.start(Script().keys({kR, '5', '6', kD, kEnter, kPad0 + 3}).snap("typed").lines + "hang -\n");
+            Map edited = old;
+            edited.at(1, 0) = 5, edited.at(2, 0) = 6, edited.at(3, 1) = 0x0300 | diagonal(3, 1);
+            // SIGKILL comes once the journal holds the edits (within a second); SIGTERM at once.
+            const std::string mapPath = fs::canonical(folder.dir.path()).string() + "/AREA1.csv";
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+            size_t seen = 0;
+            while (signal == SIGKILL && seen < 3) {
+                ASSERT_LT(std::chrono::steady_clock::now(), deadline)
+                    << name << ": the journal did not get the three edits, it has " << seen;
+                for (const fs::path& j : folder.journals())
+                    seen = mapedit::journal::decode(readFile(j), mapPath).edits.size();
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+            // The editor has taken every key once the driver's snapshot is there.
+            while (!fs::exists(folder.dir / "snaps" / "typed.snap")) {
+                ASSERT_LT(std::chrono::steady_clock::now(), deadline) << name << ": the keys were not all taken";
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+            kill(pid, signal);
+            const Outcome killed = folder.finish(pid, signal);
+            EXPECT_EQ(killed.mapFile, old.csv()) << name << ": nothing saved";
+            ASSERT_EQ(folder.journals().size(), 1u) << name << ": " << killed.log;
+            EXPECT_EQ(mapedit::journal::decode(readFile(folder.journals()[0]), mapPath).edits.size(), 3u) << name;
+
+            const Outcome again = folder.run(
+                Script().snap("asked").keys({restore ? kEnter : 78}).snap("answered").withCtrl(kZ).quit());
+            ASSERT_EQ(again.snaps.count("asked"), 1u) << name;
+            const std::string first = sjis("前回の編集の記録に、保存していない変更が 3 件あります(");
+            EXPECT_EQ(again.snaps.at("asked").text[26].substr(0, first.size()), first) << name;
+            Map expected = old;
+            if (restore) expected = edited, expected.at(3, 1) = diagonal(3, 1); // Ctrl+Z took the last back
+            EXPECT_EQ(again.mapFile, expected.csv()) << name;
+            EXPECT_TRUE(folder.journals().empty()) << name << ": the save covers the journal";
+            if (restore) {
+                EXPECT_EQ(again.files, (std::vector<std::string>{"AREA1.csv", "bmp"})) << name;
+                continue;
+            }
+            ASSERT_EQ(again.files.size(), 3u) << name;
+            const std::string recovered = again.files[1];
+            EXPECT_EQ(recovered.rfind("AREA1.csv.recovered-", 0), 0u) << name << ": " << recovered;
+            EXPECT_EQ(readFile(folder.dir / recovered), edited.csv()) << name << ": the journal's map, whole";
+            EXPECT_TRUE(shows(again.snaps.at("answered").text[27], recovered)) << name;
+        }
     }
 }
 
