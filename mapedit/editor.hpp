@@ -140,7 +140,8 @@ class EditorIo {
     virtual std::time_t now() = 0;
     // Writes rows 0..lastRow, then the rest of the old file; beforeRow is called with each row's
     // number before it is written. On failure the old file is intact.
-    virtual SaveResult saveMap(const mapfile::EditorMap& map, const std::function<void(int16_t row)>& beforeRow) = 0;
+    virtual SaveResult saveMap(const mapfile::EditorMap& map,
+                               const std::function<void(int16_t row)>& beforeRow) = 0;
     // The journal: an edit made (map is the map it was made on, for a journal not yet begun), the
     // edits so far written out when they are due, and the journal emptied (the map file holds
     // every edit, or they were thrown away).

@@ -14,7 +14,7 @@ namespace mapedit::parts {
 
 // Row positions of the texts at column 65, and below the map view.
 inline constexpr int32_t kPromptRow = 19;
-inline constexpr int32_t kSaveStateRow = 20;  // between the ground-object prompt and the help
+inline constexpr int32_t kSaveStateRow = 20; // between the ground-object prompt and the help
 inline constexpr int32_t kStatusRow = 24;
 inline constexpr int32_t kPatternRow = 25;
 inline constexpr int32_t kPromptBlanks = 28;   // the byte length of the ground-object prompt

@@ -174,7 +174,8 @@ std::optional<Recovery> recoveryFrom(const Contents& contents, const mapfile::Ed
     r.lastEdit = static_cast<std::time_t>(contents.lastEdit);
     const mapfile::MapOrigin* now = asRead.origin.get();
     const bool nowIsFile = now && now->kind == mapfile::MapOrigin::Kind::Bytes;
-    r.mapChanged = nowIsFile != contents.header.baseIsFile || (nowIsFile && now->bytes != contents.header.baseBytes);
+    r.mapChanged =
+        nowIsFile != contents.header.baseIsFile || (nowIsFile && now->bytes != contents.header.baseBytes);
     return r;
 }
 

@@ -39,8 +39,8 @@ class JournalFile {
     journal::Contents found_;
     std::vector<std::string> notices_;
     std::string pending_;
-    uint64_t written_ = 0;   // bytes of the journal on disk that are whole
-    bool begun_ = false;     // a header is written or pending
+    uint64_t written_ = 0; // bytes of the journal on disk that are whole
+    bool begun_ = false;   // a header is written or pending
     std::time_t started_ = 0;
 };
 

@@ -62,7 +62,8 @@ Outcome editingKey(Editor& editor, EditorIo& io, int32_t key, uint8_t modifiers)
         saveAndGoOn(editor, io);
         return Outcome::Editing;
     }
-    if (ctrl && (key == keys::letter('Z') || key == keys::letter('Y'))) undoOrRedo(editor, io, key == keys::letter('Y') || (modifiers & keys::kModifierShift) != 0);
+    if (ctrl && (key == keys::letter('Z') || key == keys::letter('Y')))
+        undoOrRedo(editor, io, key == keys::letter('Y') || (modifiers & keys::kModifierShift) != 0);
 
     // A digit sets the tile and then repeats the last arrow key.
     for (;;) {
@@ -71,7 +72,7 @@ Outcome editingKey(Editor& editor, EditorIo& io, int32_t key, uint8_t modifiers)
         const int32_t digit = digitOf(key);
         if (digit < 0) break;
         editCell(editor, io, editor.cursorColumn, editor.cursorRow,
-                 static_cast<int16_t>((editor.cursorCell() & 0xFF00) + digit));
+                 static_cast<int16_t>((editor.cursorCell() & ~mapfile::kTileCodeMask) + digit));
         redrawCursorCell(editor, io);
         key = editor.lastArrowKey;
     }
@@ -82,8 +83,10 @@ Outcome editingKey(Editor& editor, EditorIo& io, int32_t key, uint8_t modifiers)
         return Outcome::Editing;
     }
     if (key == keys::kTab)
-        setPattern(editor, io, static_cast<int16_t>((editor.cursorCell() & 0x0FFF) | mapfile::kPathFlag));
-    if (key == keys::kDelete) setPattern(editor, io, static_cast<int16_t>(mapfile::tileCode(editor.cursorCell())));
+        setPattern(editor, io,
+                   static_cast<int16_t>((editor.cursorCell() & ~mapfile::kPathMask) | mapfile::kPathFlag));
+    if (key == keys::kDelete)
+        setPattern(editor, io, static_cast<int16_t>(mapfile::tileCode(editor.cursorCell())));
     if (key == keys::kEscape) {
         printAt(io, kTextColumn, kStatusRow, rtStrLiteral("終了する?(Enter or N)"));
         editor.mode = Mode::QuitQuestion;

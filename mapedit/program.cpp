@@ -75,7 +75,8 @@ class WindowIo : public EditorIo {
     }
     void pause(int32_t ms) override { platform::sleepMs(ms); }
     std::time_t now() override { return std::time(nullptr); }
-    SaveResult saveMap(const mapfile::EditorMap& map, const std::function<void(int16_t)>& beforeRow) override {
+    SaveResult saveMap(const mapfile::EditorMap& map,
+                       const std::function<void(int16_t)>& beforeRow) override {
         const mapfile::WriteResult result = mapfile::writeMapFile(map, beforeRow);
         return {result.ok, result.reason, result.keptChanged};
     }

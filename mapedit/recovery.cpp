@@ -36,8 +36,9 @@ void askAboutRecovery(Editor& editor, EditorIo& io) {
     const std::string file = mapfile::kMapFileName;
     std::vector<std::string> lines = {
         "前回の編集の記録に、保存していない変更が " + std::to_string(r.edits.size()) + " 件あります(" +
-            clock(r.started, "%Y-%m-%d %H:%M") + " から " + clock(r.lastEdit, "%H:%M:%S") + " まで)。"};
-    if (r.mapChanged) lines.push_back("記録の後で" + file + "が変わっています。戻す変更は記録の元の地図に載せます。");
+        clock(r.started, "%Y-%m-%d %H:%M") + " から " + clock(r.lastEdit, "%H:%M:%S") + " まで)。"};
+    if (r.mapChanged)
+        lines.push_back("記録の後で" + file + "が変わっています。戻す変更は記録の元の地図に載せます。");
     lines.push_back("Enter=変更を戻す  N=戻さない(記録の地図は別の名前で残します)");
     for (const std::string& line : lines) tellDebugOutput(line);
     showNotice(io, lines);
@@ -58,7 +59,8 @@ void answerRecovery(Editor& editor, EditorIo& io, int32_t key) {
             ++restored;
         }
         drawView(editor, io);
-        finish(editor, io, {"記録から " + std::to_string(restored) + " 件の変更を戻しました(まだ保存していません)。"});
+        finish(editor, io,
+               {"記録から " + std::to_string(restored) + " 件の変更を戻しました(まだ保存していません)。"});
         return;
     }
     if (!isNoKey(key)) return;

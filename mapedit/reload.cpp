@@ -15,7 +15,8 @@ void reload(Editor& editor, EditorIo& io, mapfile::EditorMap&& map) {
     // The cursor stays where it was, within the map; the view keeps its place as far as it can.
     const int16_t lastCursorRow = std::max<int16_t>(editor.lastRow(), 0);
     if (editor.cursorRow > lastCursorRow) {
-        editor.screenRow = static_cast<int16_t>(std::max(0, editor.screenRow - (editor.cursorRow - lastCursorRow)));
+        editor.screenRow =
+            static_cast<int16_t>(std::max(0, editor.screenRow - (editor.cursorRow - lastCursorRow)));
         editor.cursorRow = lastCursorRow;
     }
     clearHistory(editor);
@@ -43,9 +44,9 @@ void onTick(Editor& editor, EditorIo& io) {
         return;
     }
     const std::string file = mapfile::kMapFileName;
-    const std::vector<std::string> lines = {
-        file + "が他のプログラムで変更されました。",
-        "保存すると、その内容は別の名前で残し、編集中の地図を" + file + "に保存します。"};
+    const std::vector<std::string> lines = {file + "が他のプログラムで変更されました。",
+                                            "保存すると、その内容は別の名前で残し、編集中の地図を" + file +
+                                                "に保存します。"};
     for (const std::string& line : lines) tellDebugOutput(line);
     showNotice(io, lines);
 }

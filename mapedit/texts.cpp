@@ -43,8 +43,8 @@ void printReason(EditorIo& io, const std::string& utf8) {
     for (int32_t row = kReasonRow; row < kScreenRows && at < rt::rtStrLen(text); ++row) {
         const int32_t cut = fittingBytes(text, at, kScreenColumns);
         printPlain(io, 0, row,
-                   rt::rtStrFromBytes(rt::rtStrView(text).substr(static_cast<size_t>(at),
-                                                                 static_cast<size_t>(cut - at))));
+                   rt::rtStrFromBytes(
+                       rt::rtStrView(text).substr(static_cast<size_t>(at), static_cast<size_t>(cut - at))));
         at = cut;
     }
     rt::rtStrFree(text);
@@ -68,7 +68,8 @@ void showNotice(EditorIo& io, const std::vector<std::string>& lines) {
 void drawSaveState(const Editor& editor, EditorIo& io) {
     io.locate(kTextColumn, kSaveStateRow);
     io.print(blanks(kMessageWidth));
-    printPlain(io, kTextColumn, kSaveStateRow, rtStrLiteral(saveStateLine(editor.unsaved(), editor.lastSave)));
+    printPlain(io, kTextColumn, kSaveStateRow,
+               rtStrLiteral(saveStateLine(editor.unsaved(), editor.lastSave)));
 }
 
 void tellDebugOutput(const std::string& utf8) {

@@ -13,8 +13,12 @@ MapWatch::Look MapWatch::look() const {
     struct stat st {};
     if (::stat(platform::nativePath(path_).c_str(), &st) != 0) return {};
     const auto ns = [](const timespec& t) { return int64_t{t.tv_sec} * 1'000'000'000 + t.tv_nsec; };
-    return {true, static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
-            static_cast<uint64_t>(st.st_size), ns(st.st_mtim), ns(st.st_ctim)};
+    return {true,
+            static_cast<uint64_t>(st.st_dev),
+            static_cast<uint64_t>(st.st_ino),
+            static_cast<uint64_t>(st.st_size),
+            ns(st.st_mtim),
+            ns(st.st_ctim)};
 }
 
 std::optional<mapfile::EditorMap> MapWatch::changed(const mapfile::EditorMap& map) {

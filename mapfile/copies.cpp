@@ -35,7 +35,8 @@ WriteResult writeMapCopy(const EditorMap& map, std::string_view tag, const std::
         const std::string own = detail::stateFolder();
         if (!own.empty()) fd = createNewNamed(own, where.base, tag, copy);
     }
-    if (fd < 0) return {false, "cannot create a new file beside " + shownPath(target) + ": " + errorText(err), {}};
+    if (fd < 0)
+        return {false, "cannot create a new file beside " + shownPath(target) + ": " + errorText(err), {}};
     const std::string text = formatMapText(map);
     bool written = writeAll(fd, text, err) && writeAll(fd, map.rest(), err);
     if (written && fileOps().fsync(fd) != 0) written = false, err = errno;

@@ -2,9 +2,9 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdio>
 #include <pthread.h>
 #include <signal.h>
-#include <cstdio>
 #include <unistd.h>
 
 namespace platform::signals {

@@ -57,7 +57,8 @@ struct Session {
     // Handles the events one at a time, as the program does, until the editor ends.
     void type(const std::vector<int>& keys) {
         io.keys.insert(io.keys.end(), keys.begin(), keys.end());
-        while (!io.keys.empty() && last == Outcome::Editing) last = mapedit::handleEvent(editor, io, io.nextEvent(0));
+        while (!io.keys.empty() && last == Outcome::Editing)
+            last = mapedit::handleEvent(editor, io, io.nextEvent(0));
     }
 };
 

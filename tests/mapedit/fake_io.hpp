@@ -121,7 +121,9 @@ class FakeIo : public mapedit::EditorIo {
         saveResults.pop_front();
         return r;
     }
-    void recordEdit(const mapfile::EditorMap&, const mapedit::Edit& edit) override { journal.push_back(edit); }
+    void recordEdit(const mapfile::EditorMap&, const mapedit::Edit& edit) override {
+        journal.push_back(edit);
+    }
     void flushJournal() override {}
     void clearJournal() override {
         journal.clear();

@@ -257,7 +257,8 @@ class Folder {
     std::vector<fs::path> journals() const {
         std::vector<fs::path> found;
         if (fs::exists(dir / "state" / "mapedit"))
-            for (const auto& entry : fs::directory_iterator(dir / "state" / "mapedit")) found.push_back(entry.path());
+            for (const auto& entry : fs::directory_iterator(dir / "state" / "mapedit"))
+                found.push_back(entry.path());
         return found;
     }
 };
@@ -338,39 +339,41 @@ TEST(MapeditSession, EditsAreWrittenByteForByte) {
                      }});
     // Every kind of edit taken back down to the map as read, some made again, then a new edit that
     // drops what could still be made again. Z and Y without Ctrl mean nothing, as before.
-    cases.push_back(
-        {"undo_and_redo_every_kind_of_edit", Map(40, diagonal),
-         Script()
-             .keys({kR, '5'})                     // (1, 0) = 5, cursor to (2, 0)
-             .keys({kEnter, kPad0 + 3, kTab})     // (2, 0): 0x0302, then 0x1302
-             .keys({kDel})                        // (2, 0) = 2 again
-             .repeat(kD, 30)                      // (2, 30): row 0 out of the view
-             .keys({'7'})                         // (2, 30) = 7
-             .withCtrl(kZ)                        // (2, 30) back to 2
-             .withCtrl(kZ).withCtrl(kZ).withCtrl(kZ) // Delete, Tab, Enter taken back
-             .withCtrl(kZ)                        // (1, 0) back to 1: the view shows row 0 again
-             .snap("undone")
-             .withCtrl(kZ)                        // nothing left to take back
-             .withCtrl(kY)                        // (1, 0) = 5
-             .withCtrl(kY)                        // (2, 0) = 0x0302
-             .withCtrl(kZ, true)                  // (2, 0) = 0x1302
-             .snap("redone")
-             .keys({'9'})                         // (2, 0) = 0x1309: Delete and 7 cannot come back
-             .withCtrl(kY)
-             .keys({kZ, kY, kU}),                 // without Ctrl: nothing
-         [](Map& m) { m.at(1, 0) = 5, m.at(2, 0) = 0x1309; },
-         [](const Outcome& out) {
-             const Snapshot& undone = out.snaps.at("undone");
-             EXPECT_TRUE(shows(undone.area(24), "x= 1  y= 0    Asc= 90    "));
-             EXPECT_TRUE(shows(undone.area(25), sjis("パターン 1    ")));
-             EXPECT_EQ(undone.screen.at(16, 0), 0x00FFFF) << "the cursor frame on view row 0";
-             EXPECT_EQ(undone.screen.at(16 + 8, 8), tileColour(1)) << "row 0 in view again";
-             EXPECT_EQ(undone.screen.at(32 + 8, 16 * 25 + 8), tileColour(7)) << "row 25 drawn anew";
-             EXPECT_EQ(undone.mapFile, Map(40, diagonal).csv()) << "nothing saved before Esc";
-             const Snapshot& redone = out.snaps.at("redone");
-             EXPECT_TRUE(shows(redone.area(24), "x= 2  y= 0    Asc= 90    "));
-             EXPECT_TRUE(shows(redone.area(25), sjis("パターン 1302    ")));
-         }});
+    cases.push_back({"undo_and_redo_every_kind_of_edit", Map(40, diagonal),
+                     Script()
+                         .keys({kR, '5'})                 // (1, 0) = 5, cursor to (2, 0)
+                         .keys({kEnter, kPad0 + 3, kTab}) // (2, 0): 0x0302, then 0x1302
+                         .keys({kDel})                    // (2, 0) = 2 again
+                         .repeat(kD, 30)                  // (2, 30): row 0 out of the view
+                         .keys({'7'})                     // (2, 30) = 7
+                         .withCtrl(kZ)                    // (2, 30) back to 2
+                         .withCtrl(kZ)
+                         .withCtrl(kZ)
+                         .withCtrl(kZ) // Delete, Tab, Enter taken back
+                         .withCtrl(kZ) // (1, 0) back to 1: the view shows row 0 again
+                         .snap("undone")
+                         .withCtrl(kZ)       // nothing left to take back
+                         .withCtrl(kY)       // (1, 0) = 5
+                         .withCtrl(kY)       // (2, 0) = 0x0302
+                         .withCtrl(kZ, true) // (2, 0) = 0x1302
+                         .snap("redone")
+                         .keys({'9'}) // (2, 0) = 0x1309: Delete and 7 cannot come back
+                         .withCtrl(kY)
+                         .keys({kZ, kY, kU}), // without Ctrl: nothing
+                     [](Map& m) { m.at(1, 0) = 5, m.at(2, 0) = 0x1309; },
+                     [](const Outcome& out) {
+                         const Snapshot& undone = out.snaps.at("undone");
+                         EXPECT_TRUE(shows(undone.area(24), "x= 1  y= 0    Asc= 90    "));
+                         EXPECT_TRUE(shows(undone.area(25), sjis("パターン 1    ")));
+                         EXPECT_EQ(undone.screen.at(16, 0), 0x00FFFF) << "the cursor frame on view row 0";
+                         EXPECT_EQ(undone.screen.at(16 + 8, 8), tileColour(1)) << "row 0 in view again";
+                         EXPECT_EQ(undone.screen.at(32 + 8, 16 * 25 + 8), tileColour(7))
+                             << "row 25 drawn anew";
+                         EXPECT_EQ(undone.mapFile, Map(40, diagonal).csv()) << "nothing saved before Esc";
+                         const Snapshot& redone = out.snaps.at("redone");
+                         EXPECT_TRUE(shows(redone.area(24), "x= 2  y= 0    Asc= 90    "));
+                         EXPECT_TRUE(shows(redone.area(25), sjis("パターン 1302    ")));
+                     }});
     // Ctrl+S saves what is there so far and editing goes on where it was; S alone means nothing.
     cases.push_back({"ctrl_s_saves_and_editing_goes_on", Map(40, diagonal),
                      Script()
@@ -388,7 +391,8 @@ TEST(MapeditSession, EditsAreWrittenByteForByte) {
                          expected.at(1, 30) = 5;
                          EXPECT_EQ(saved.mapFile, expected.csv()) << "saved before Esc";
                          EXPECT_TRUE(shows(saved.area(24), sjis("データ書き込み完了"))) << saved.area(24);
-                         EXPECT_TRUE(shows(saved.area(25), sjis("パターン 2    "))) << "the cell under the cursor";
+                         EXPECT_TRUE(shows(saved.area(25), sjis("パターン 2    ")))
+                             << "the cell under the cursor";
                          const std::string state = sjis("未保存の変更なし 保存 ");
                          EXPECT_EQ(saved.area(20).substr(0, state.size()), state);
                          EXPECT_EQ(saved.screen.at(32, 25 * 16), 0x00FFFF) << "the cursor frame where it was";
@@ -481,8 +485,8 @@ TEST(MapeditSession, AMapChangedMeanwhileIsKeptAndTheUserIsTold) {
     const Map read(3, diagonal), other(5);
     writeFile(folder.dir / "AREA1.csv", read.csv());
     writeFile(folder.dir / "other.csv", other.csv());
-    const Outcome out = folder.run(
-        Script().keys({'7'}).command("rename", "other.csv").lines + "key 27\nkey 13\nsnap kept\nlast 32\n");
+    const Outcome out = folder.run(Script().keys({'7'}).command("rename", "other.csv").lines +
+                                   "key 27\nkey 13\nsnap kept\nlast 32\n");
     Map edited = read;
     edited.at(0, 0) = 7;
     EXPECT_EQ(out.exitCode, 0);
@@ -495,7 +499,9 @@ TEST(MapeditSession, AMapChangedMeanwhileIsKeptAndTheUserIsTold) {
     const Snapshot& shown = out.snaps.at("kept");
     EXPECT_EQ(shown.mapFile, edited.csv()) << "saved before the key that ends it";
     EXPECT_TRUE(shows(shown.area(24), sjis("データ書き込み完了")));
-    EXPECT_TRUE(shows(shown.text[26], sjis("AREA1.csvは読み込んだ後に変更されていました。その内容は次のファイルに残しました:")));
+    EXPECT_TRUE(
+        shows(shown.text[26],
+              sjis("AREA1.csvは読み込んだ後に変更されていました。その内容は次のファイルに残しました:")));
     EXPECT_TRUE(shows(shown.text[27], kept));
     EXPECT_NE(out.log.find(kept), std::string::npos) << "stderr names the kept file: " << out.log;
 }
@@ -610,8 +616,8 @@ TEST(MapeditSession, AFailedSaveKeepsTheOldFileAndTheEditsAndALaterSaveEnds) {
     const std::vector<FailCase> cases = {
         {"file_size_limit", "fsize 1000\n", "unlimit x\n", false, "File too large"},
         // Nor is there room in the user's own folder, where a copy of the new map could go first.
-        {"unwritable_folder", "chmod 555\nchmod 555:state/mapedit\n", "chmod 755:state/mapedit\nchmod 755\n", true,
-         "Permission denied"},
+        {"unwritable_folder", "chmod 555\nchmod 555:state/mapedit\n", "chmod 755:state/mapedit\nchmod 755\n",
+         true, "Permission denied"},
     };
     for (const FailCase& c : cases) {
         Folder folder;
@@ -660,7 +666,8 @@ TEST(MapeditSession, TheCloseQuestion) {
         int journals;       // left in the state folder at the end
     } cases[] = {
         {"no edits: closes at once", "lastclose -\n", false, false, 0},
-        {"no edits after an undo: closes at once", Script().withCtrl(kZ).lines + "lastclose -\n", true, false, 0},
+        {"no edits after an undo: closes at once", Script().withCtrl(kZ).lines + "lastclose -\n", true, false,
+         0},
         {"Enter saves and ends", "close -\nsnap asked\nlast 13\n", true, true, 0},
         {"N ends without saving", "close -\nsnap asked\nlast 78\n", true, false, 0},
         {"keypad decimal point is n", "close -\nlast 110\n", true, false, 0},
@@ -682,7 +689,8 @@ TEST(MapeditSession, TheCloseQuestion) {
         EXPECT_EQ(folder.journals().size(), static_cast<size_t>(c.journals)) << c.name << ": journals left";
         if (out.snaps.count("asked")) {
             EXPECT_TRUE(shows(out.snaps.at("asked").area(24), question)) << c.name;
-            EXPECT_TRUE(shows(out.snaps.at("asked").area(25), sjis("(Enter=保存 N=保存しない Esc=戻る)"))) << c.name;
+            EXPECT_TRUE(shows(out.snaps.at("asked").area(25), sjis("(Enter=保存 N=保存しない Esc=戻る)")))
+                << c.name;
             EXPECT_EQ(out.snaps.at("asked").mapFile, old.csv()) << c.name << ": nothing saved while it asks";
         }
         if (out.snaps.count("back")) {
@@ -702,12 +710,13 @@ TEST(MapeditSession, TheCloseQuestion) {
 TEST(MapeditSession, AKilledEditorOffersItsEditsBackAtTheNextStart) {
     for (const int signal : {SIGKILL, SIGTERM}) {
         for (const bool restore : {true, false}) {
-            const std::string name = std::string(signal == SIGKILL ? "SIGKILL" : "SIGTERM") + (restore ? ", Enter" : ", N");
+            const std::string name =
+                std::string(signal == SIGKILL ? "SIGKILL" : "SIGTERM") + (restore ? ", Enter" : ", N");
             Folder folder;
             const Map old(30, diagonal);
             writeFile(folder.dir / "AREA1.csv", old.csv());
-            const pid_t pid =
-                folder.start(Script().keys({kR, '5', '6', kD, kEnter, kPad0 + 3}).snap("typed").lines + "hang -\n");
+            const pid_t pid = folder.start(
+                Script().keys({kR, '5', '6', kD, kEnter, kPad0 + 3}).snap("typed").lines + "hang -\n");
             Map edited = old;
             edited.at(1, 0) = 5, edited.at(2, 0) = 6, edited.at(3, 1) = 0x0300 | diagonal(3, 1);
             // SIGKILL comes once the journal holds the edits (within a second); SIGTERM at once.
@@ -723,14 +732,16 @@ TEST(MapeditSession, AKilledEditorOffersItsEditsBackAtTheNextStart) {
             }
             // The editor has taken every key once the driver's snapshot is there.
             while (!fs::exists(folder.dir / "snaps" / "typed.snap")) {
-                ASSERT_LT(std::chrono::steady_clock::now(), deadline) << name << ": the keys were not all taken";
+                ASSERT_LT(std::chrono::steady_clock::now(), deadline)
+                    << name << ": the keys were not all taken";
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
             }
             kill(pid, signal);
             const Outcome killed = folder.finish(pid, signal);
             EXPECT_EQ(killed.mapFile, old.csv()) << name << ": nothing saved";
             ASSERT_EQ(folder.journals().size(), 1u) << name << ": " << killed.log;
-            EXPECT_EQ(mapedit::journal::decode(readFile(folder.journals()[0]), mapPath).edits.size(), 3u) << name;
+            EXPECT_EQ(mapedit::journal::decode(readFile(folder.journals()[0]), mapPath).edits.size(), 3u)
+                << name;
 
             const Outcome again = folder.run(
                 Script().snap("asked").keys({restore ? kEnter : 78}).snap("answered").withCtrl(kZ).quit());

@@ -145,7 +145,8 @@ void drive(const std::vector<Command>& script, const std::string& folder) {
         } else if (c.verb == "close") {
             const int64_t before = mapedit::keyRequestCount();
             platform::window::injectCloseButton();
-            waitFor([before] { return mapedit::keyRequestCount() > before; }, "the editor to take the close request");
+            waitFor([before] { return mapedit::keyRequestCount() > before; },
+                    "the editor to take the close request");
         } else if (c.verb == "lastclose") {
             platform::window::injectCloseButton();
             waitFor([] { return false; }, "the program to end after the close request");
@@ -164,7 +165,8 @@ void drive(const std::vector<Command>& script, const std::string& folder) {
             setFileSizeLimit(RLIM_INFINITY);
         } else if (c.verb == "chmod") {
             const size_t colon = c.arg.find(':');
-            const std::string path = colon == std::string::npos ? folder : folder + "/" + c.arg.substr(colon + 1);
+            const std::string path =
+                colon == std::string::npos ? folder : folder + "/" + c.arg.substr(colon + 1);
             if (chmod(path.c_str(), static_cast<mode_t>(std::stoi(c.arg, nullptr, 8))) != 0)
                 fail("chmod failed");
         } else if (c.verb != "uid") {
