@@ -7,12 +7,12 @@
 
 namespace assets {
 
-pixels::Bitmap shooterIcon();
-pixels::Bitmap mapeditIcon();
+platform::pixels::Bitmap shooterIcon();
+platform::pixels::Bitmap mapeditIcon();
 
 // An icon at another size, scaled by nearest neighbour so the pixel art stays crisp.
-pixels::Bitmap iconAtSize(const pixels::Bitmap& art, int size);
+platform::pixels::Bitmap iconAtSize(const platform::pixels::Bitmap& art, int size);
 // The sizes a window hands its desktop (32, 64 and 128 pixels): the art's pixels as square blocks.
-std::vector<pixels::Bitmap> windowIcons(const pixels::Bitmap& art);
+std::vector<platform::pixels::Bitmap> windowIcons(const platform::pixels::Bitmap& art);
 
 } // namespace assets

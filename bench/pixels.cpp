@@ -16,25 +16,26 @@ namespace {
 constexpr int32_t kW = 512;
 constexpr int32_t kH = 474;
 
-pixels::Bitmap pattern(int32_t w, int32_t h, uint32_t seed) {
-    pixels::Bitmap b(w, h);
+platform::pixels::Bitmap pattern(int32_t w, int32_t h, uint32_t seed) {
+    platform::pixels::Bitmap b(w, h);
     uint32_t v = seed;
-    for (pixels::Colour& c : b.pixels) {
+    for (platform::pixels::Colour& c : b.pixels) {
         v = v * 1103515245u + 12345u;
         c = (v >> 8) & 0x00FFFFFF;
     }
     return b;
 }
 
-void give(picture::Surface& s, pixels::Bitmap b) {
-    s.replaceBitmap(std::make_unique<pixels::Bitmap>(std::move(b)));
+void give(picture::Surface& s, platform::pixels::Bitmap b) {
+    s.replaceBitmap(std::make_unique<platform::pixels::Bitmap>(std::move(b)));
 }
 
 void BM_Memcpy512x474(benchmark::State& state) {
-    const pixels::Bitmap src = pattern(kW, kH, 1);
-    pixels::Bitmap dst = pattern(kW, kH, 2);
+    const platform::pixels::Bitmap src = pattern(kW, kH, 1);
+    platform::pixels::Bitmap dst = pattern(kW, kH, 2);
     for (auto _ : state) {
-        std::memcpy(dst.pixels.data(), src.pixels.data(), src.pixels.size() * sizeof(pixels::Colour));
+        std::memcpy(dst.pixels.data(), src.pixels.data(),
+                    src.pixels.size() * sizeof(platform::pixels::Colour));
         benchmark::DoNotOptimize(dst.pixels.data());
         benchmark::ClobberMemory();
     }
@@ -88,8 +89,8 @@ void BM_Copy32x32(benchmark::State& state) {
 // the sprite with OR.
 void BM_MaskedSprite32(benchmark::State& state) {
     picture::Surface sprite, mask, screen;
-    pixels::Bitmap spriteBits = pattern(32, 32, 3);
-    pixels::Bitmap maskBits(32, 32);
+    platform::pixels::Bitmap spriteBits = pattern(32, 32, 3);
+    platform::pixels::Bitmap maskBits(32, 32);
     for (size_t i = 0; i < spriteBits.pixels.size(); ++i) {
         if (i % 3 == 0) spriteBits.pixels[i] = 0;
         maskBits.pixels[i] = spriteBits.pixels[i] == 0 ? 0xFFFFFF : 0;
@@ -108,7 +109,7 @@ struct SdlSurface {
     SDL_Surface* s;
     SdlSurface(int w, int h, uint32_t seed)
         : s(SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_XBGR8888)) {
-        const pixels::Bitmap b = pattern(w, h, seed);
+        const platform::pixels::Bitmap b = pattern(w, h, seed);
         for (int y = 0; y < h; ++y)
             std::memcpy(static_cast<uint8_t*>(s->pixels) + y * s->pitch, b.row(y),
                         static_cast<size_t>(w) * 4);

@@ -8,12 +8,12 @@
 
 namespace {
 
-void check(const std::optional<pixels::Bitmap>& decoded) {
+void check(const std::optional<platform::pixels::Bitmap>& decoded) {
     if (!decoded) return;
-    const pixels::Bitmap& b = *decoded;
+    const platform::pixels::Bitmap& b = *decoded;
     if (!platform::imageSizeAllowed(b.width, b.height)) __builtin_trap();
     if (b.pixels.size() != static_cast<size_t>(b.width) * static_cast<size_t>(b.height)) __builtin_trap();
-    for (pixels::Colour c : b.pixels)
+    for (platform::pixels::Colour c : b.pixels)
         if (c >> 24) __builtin_trap();
 }
 

@@ -45,6 +45,22 @@ template <class Bytes> bool readInto(int fd, size_t maxBytes, Bytes& out, bool& 
     return true;
 }
 
+// Writes every byte through write(data, size, bytes written before): an interrupted write goes
+// on, a short one goes on with the rest.
+template <class Write> bool writeEvery(std::string_view bytes, Write write) {
+    for (size_t done = 0; done < bytes.size();) {
+        const ssize_t n = write(bytes.data() + done, bytes.size() - done, done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) {
+            errno = ENOSPC;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
 } // namespace
 
 int openRegularFile(const std::string& path) {
@@ -99,32 +115,13 @@ std::optional<std::vector<uint8_t>> readFile(const std::string& path, size_t max
 
 bool writeAll(int fd, std::string_view bytes, WriteCall write) {
     if (!write) write = ::write;
-    while (!bytes.empty()) {
-        const ssize_t n = write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        if (n == 0) {
-            errno = ENOSPC;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
+    return writeEvery(bytes, [&](const char* data, size_t size, size_t) { return write(fd, data, size); });
 }
 
 bool writeAllAt(int fd, std::string_view bytes, off_t offset) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::pwrite(fd, bytes.data(), bytes.size(), offset);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        if (n == 0) {
-            errno = ENOSPC;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<size_t>(n));
-        offset += n;
-    }
-    return true;
+    return writeEvery(bytes, [&](const char* data, size_t size, size_t done) {
+        return ::pwrite(fd, data, size, offset + static_cast<off_t>(done));
+    });
 }
 
 int createNew(const std::string& path) {

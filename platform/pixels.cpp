@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace pixels {
+namespace platform::pixels {
 
 namespace {
 
@@ -279,4 +279,4 @@ Colour getPixel(const Bitmap& src, int32_t x, int32_t y) {
     return src.contains(x, y) ? src.at(x, y) : kInvalidColour;
 }
 
-} // namespace pixels
+} // namespace platform::pixels

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-namespace pixels {
+namespace platform::pixels {
 
 using Colour = uint32_t;
 
@@ -76,4 +76,4 @@ void line(Bitmap& dst, int32_t x1, int32_t y1, int32_t x2, int32_t y2, Colour pe
 void setPixel(Bitmap& dst, int32_t x, int32_t y, Colour colour);
 Colour getPixel(const Bitmap& src, int32_t x, int32_t y);
 
-} // namespace pixels
+} // namespace platform::pixels

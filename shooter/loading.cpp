@@ -69,8 +69,9 @@ void buildMask(GamePictures& p) {
     const int32_t h = source.height();
     for (int32_t y = 0; y < h; ++y) {
         for (int32_t x = 0; x < w; ++x) {
-            const pixels::Colour colour = source.pixelAt(x, y);
-            p.screenPicture.setPixelOn(x, y, colour == 0 ? pixels::Colour{0xFFFFFF} : pixels::Colour{0});
+            const platform::pixels::Colour colour = source.pixelAt(x, y);
+            p.screenPicture.setPixelOn(
+                x, y, colour == 0 ? platform::pixels::Colour{0xFFFFFF} : platform::pixels::Colour{0});
         }
     }
 }

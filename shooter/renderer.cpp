@@ -17,9 +17,9 @@ void drawSlot(const GameState& g, GamePictures& p, int slot) {
     picture::Surface& mask = p.mask(k, f);
     picture::Picture& sprite = p.sprite(k, f);
     // The pair in one pass where mask and sprite match: the same pixels as the two blits below.
-    pixels::Bitmap* target = p.screenPicture.bitmap();
+    platform::pixels::Bitmap* target = p.screenPicture.bitmap();
     if (target && mask.bitmap() && sprite.bitmap() &&
-        pixels::maskedBlit(*target, px, py, *mask.bitmap(), *sprite.bitmap()))
+        platform::pixels::maskedBlit(*target, px, py, *mask.bitmap(), *sprite.bitmap()))
         return;
     mask.putOnto(p.screenPicture, px, py, -1, -1, picture::kSrcAnd);
     sprite.putOnto(p.screenPicture, px, py, -1, -1, picture::kSrcPaint);
@@ -50,15 +50,15 @@ void renderFrame(GameState& g, GamePictures& p) {
 
     // Scroll, new row, keep: the clean background one step lower on the frame, whose top rows keep
     // what the frame held there, the due row drawn on it, and the result kept as the background.
-    pixels::Bitmap* screen = p.screenPicture.bitmap();
-    pixels::Bitmap* background = p.backgroundPicture.bitmap();
+    platform::pixels::Bitmap* screen = p.screenPicture.bitmap();
+    platform::pixels::Bitmap* background = p.backgroundPicture.bitmap();
     if (screen && background && screen->width == background->width && screen->height == background->height) {
         // The same pixels, made on the background in place and then copied whole onto the frame:
         // one picture less in the processor's cache than going through the frame first.
         const int32_t step = std::clamp<int32_t>(g.speedFactor, 0, background->height);
-        pixels::blit(*background, 0, step, background->width, background->height, *background, 0, 0,
+        platform::pixels::blit(*background, 0, step, background->width, background->height, *background, 0, 0,
                      picture::kSrcCopy);
-        pixels::blit(*background, 0, 0, background->width, step, *screen, 0, 0, picture::kSrcCopy);
+        platform::pixels::blit(*background, 0, 0, background->width, step, *screen, 0, 0, picture::kSrcCopy);
         drawDueRow(g, p, p.backgroundPicture);
         p.backgroundPicture.putOnto(p.screenPicture, 0, 0, -1, -1, picture::kSrcCopy);
     } else {

@@ -10,7 +10,7 @@
 namespace assets {
 namespace {
 
-using Palette = std::map<char, pixels::Colour>;
+using Palette = std::map<char, platform::pixels::Colour>;
 
 struct Reader {
     std::filesystem::path file;
@@ -61,7 +61,7 @@ void readPicture(Reader& r, const std::vector<std::string>& w, const Palette& pa
     if (book.pictures.count(name)) r.fail("picture \"" + name + "\" is drawn twice");
     const int rowsGiven = mirrorY ? height / 2 : height;
     const int columnsGiven = mirrorX ? width / 2 : width;
-    pixels::Bitmap bitmap(width, height);
+    platform::pixels::Bitmap bitmap(width, height);
     for (int y = 0; y < rowsGiven; ++y) {
         if (r.next >= r.lines.size()) r.fail("picture \"" + name + "\" ends early");
         std::string row = r.lines[r.next++];
@@ -87,8 +87,8 @@ void readCopy(Reader& r, const std::vector<std::string>& w, const Palette& palet
     auto from = book.pictures.find(w[2]);
     if (from == book.pictures.end()) r.fail("no picture \"" + w[2] + "\" drawn before");
     if (book.pictures.count(w[1])) r.fail("picture \"" + w[1] + "\" is drawn twice");
-    pixels::Bitmap bitmap = from->second;
-    std::vector<std::pair<pixels::Colour, pixels::Colour>> swaps;
+    platform::pixels::Bitmap bitmap = from->second;
+    std::vector<std::pair<platform::pixels::Colour, platform::pixels::Colour>> swaps;
     for (size_t i = 3; i < w.size(); ++i) {
         if (w[i] == "swap") continue;
         if (w[i].size() != 2) r.fail("a swap is two ink characters, got \"" + w[i] + "\"");
@@ -97,7 +97,7 @@ void readCopy(Reader& r, const std::vector<std::string>& w, const Palette& palet
         if (a == palette.end() || b == palette.end()) r.fail("no ink for the swap \"" + w[i] + "\"");
         swaps.emplace_back(a->second, b->second);
     }
-    for (pixels::Colour& c : bitmap.pixels) {
+    for (platform::pixels::Colour& c : bitmap.pixels) {
         for (const auto& [old, now] : swaps) {
             if (c == old) {
                 c = now;
@@ -118,18 +118,19 @@ void makeSpare(Reader& r, const std::vector<std::string>& w, ArtBook& book) {
     if (badge == book.pictures.end()) r.fail("the picture spare-badge must come first");
     auto shade = [&](double f) {
         auto c = [f](int v) { return static_cast<uint8_t>(std::clamp(static_cast<int>(v * f), 8, 255)); };
-        return pixels::rgb(c(red), c(green), c(blue));
+        return platform::pixels::rgb(c(red), c(green), c(blue));
     };
-    const pixels::Colour ink = pixels::rgb(16, 16, 20); // near-black: must show, not be see-through
+    const platform::pixels::Colour ink =
+        platform::pixels::rgb(16, 16, 20); // near-black: must show, not be see-through
     for (int frame = 1; frame <= 3; ++frame) {
-        pixels::Bitmap bitmap = badge->second;
-        const pixels::Colour rim = frame == 3 ? pixels::rgb(250, 246, 220) : shade(0.55);
-        for (pixels::Colour& c : bitmap.pixels) {
-            if (c == pixels::rgb(255, 0, 0))
+        platform::pixels::Bitmap bitmap = badge->second;
+        const platform::pixels::Colour rim = frame == 3 ? platform::pixels::rgb(250, 246, 220) : shade(0.55);
+        for (platform::pixels::Colour& c : bitmap.pixels) {
+            if (c == platform::pixels::rgb(255, 0, 0))
                 c = rim;
-            else if (c == pixels::rgb(0, 255, 0))
+            else if (c == platform::pixels::rgb(0, 255, 0))
                 c = shade(frame == 2 ? 0.8 : 1.0);
-            else if (c == pixels::rgb(0, 0, 255))
+            else if (c == platform::pixels::rgb(0, 0, 255))
                 c = shade(1.35);
         }
         char digits[16];
@@ -164,7 +165,7 @@ void readFile(const std::filesystem::path& path, Palette palette, ArtBook& book,
         if (w.empty() || w[0][0] == '#') continue;
         if (w[0] == "ink") {
             if (w.size() != 5 || w[1].size() != 1) r.fail("expected: ink CHARACTER RED GREEN BLUE");
-            palette[w[1][0]] = pixels::rgb(static_cast<uint8_t>(number(r, w[2], 0, 255)),
+            palette[w[1][0]] = platform::pixels::rgb(static_cast<uint8_t>(number(r, w[2], 0, 255)),
                                            static_cast<uint8_t>(number(r, w[3], 0, 255)),
                                            static_cast<uint8_t>(number(r, w[4], 0, 255)));
         } else if (w[0] == "picture") {

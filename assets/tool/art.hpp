@@ -19,7 +19,7 @@
 namespace assets {
 
 struct ArtBook {
-    std::map<std::string, pixels::Bitmap> pictures;
+    std::map<std::string, platform::pixels::Bitmap> pictures;
 };
 
 // Reads palette.txt and then every other *.txt of the folder in name order into the book.
@@ -27,6 +27,6 @@ struct ArtBook {
 ArtBook readArtFolder(const std::filesystem::path& folder);
 
 // The colour of a transparent sprite pixel.
-constexpr pixels::Colour kTransparent = 0;
+constexpr platform::pixels::Colour kTransparent = 0;
 
 } // namespace assets

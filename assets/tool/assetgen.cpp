@@ -57,7 +57,7 @@ int requiredSide(int kind) {
     }
 }
 
-const pixels::Bitmap& picture(const ArtBook& book, const std::string& name) {
+const platform::pixels::Bitmap& picture(const ArtBook& book, const std::string& name) {
     auto it = book.pictures.find(name);
     if (it == book.pictures.end()) throw std::runtime_error("the art has no picture \"" + name + "\"");
     return it->second;
@@ -65,12 +65,12 @@ const pixels::Bitmap& picture(const ArtBook& book, const std::string& name) {
 
 void checkBook(const ArtBook& book) {
     for (int t = 0; t < kTiles; ++t) {
-        const pixels::Bitmap& tile = picture(book, "tile" + std::to_string(t));
+        const platform::pixels::Bitmap& tile = picture(book, "tile" + std::to_string(t));
         if (tile.width != 16 || tile.height != 16) throw std::runtime_error("tiles must be 16 x 16");
     }
     for (int k = 1; k <= kKinds; ++k) {
         for (int f = 1; f <= kFrames; ++f) {
-            const pixels::Bitmap& sprite = picture(book, spriteName(k, f));
+            const platform::pixels::Bitmap& sprite = picture(book, spriteName(k, f));
             const int side = requiredSide(k);
             if (side && (sprite.width != side || sprite.height != side))
                 throw std::runtime_error(spriteName(k, f) + " must be " + std::to_string(side) + " x " +
@@ -80,7 +80,7 @@ void checkBook(const ArtBook& book) {
 }
 
 // 24-bit BMP, bottom-up rows padded to four bytes.
-std::string bmpFile(const pixels::Bitmap& bitmap) {
+std::string bmpFile(const platform::pixels::Bitmap& bitmap) {
     const uint32_t stride = (static_cast<uint32_t>(bitmap.width) * 3 + 3) & ~3u;
     const uint32_t imageBytes = stride * static_cast<uint32_t>(bitmap.height);
     std::string out;
@@ -104,7 +104,7 @@ std::string bmpFile(const pixels::Bitmap& bitmap) {
     for (int y = bitmap.height - 1; y >= 0; --y) {
         const size_t start = out.size();
         for (int x = 0; x < bitmap.width; ++x) {
-            const pixels::Colour c = bitmap.at(x, y);
+            const platform::pixels::Colour c = bitmap.at(x, y);
             out += static_cast<char>(c >> 16 & 0xFF); // blue, green, red
             out += static_cast<char>(c >> 8 & 0xFF);
             out += static_cast<char>(c & 0xFF);
@@ -122,17 +122,19 @@ void writeBytes(const std::filesystem::path& path, const std::string& bytes) {
 }
 
 // Draws a picture into a canvas; with a key colour, pixels of that colour are left out.
-void blit(pixels::Bitmap& canvas, const pixels::Bitmap& source, int left, int top, bool transparent) {
+void blit(platform::pixels::Bitmap& canvas, const platform::pixels::Bitmap& source, int left, int top,
+          bool transparent) {
     for (int y = 0; y < source.height; ++y)
         for (int x = 0; x < source.width; ++x)
             if (canvas.contains(left + x, top + y) && !(transparent && source.at(x, y) == kTransparent))
                 canvas.at(left + x, top + y) = source.at(x, y);
 }
 
-void label(pixels::Bitmap& canvas, const ArtBook& book, int number, int left, int top, pixels::Colour ink) {
+void label(platform::pixels::Bitmap& canvas, const ArtBook& book, int number, int left, int top,
+           platform::pixels::Colour ink) {
     const std::string text = std::to_string(number);
     for (size_t i = 0; i < text.size(); ++i) {
-        const pixels::Bitmap& glyph = picture(book, std::string("digit") + text[i]);
+        const platform::pixels::Bitmap& glyph = picture(book, std::string("digit") + text[i]);
         for (int y = 0; y < glyph.height; ++y)
             for (int x = 0; x < glyph.width; ++x)
                 if (glyph.at(x, y) != kTransparent &&
@@ -141,17 +143,18 @@ void label(pixels::Bitmap& canvas, const ArtBook& book, int number, int left, in
     }
 }
 
-pixels::Bitmap enlarged(const pixels::Bitmap& small, int scale) {
-    pixels::Bitmap big(small.width * scale, small.height * scale);
+platform::pixels::Bitmap enlarged(const platform::pixels::Bitmap& small, int scale) {
+    platform::pixels::Bitmap big(small.width * scale, small.height * scale);
     for (int y = 0; y < big.height; ++y)
         for (int x = 0; x < big.width; ++x) big.at(x, y) = small.at(x / scale, y / scale);
     return big;
 }
 
 // Every tile (three by three, to show the seams) and every sprite frame on grey, twice the size.
-pixels::Bitmap contactSheet(const ArtBook& book) {
-    const pixels::Colour grey = pixels::rgb(128, 128, 128), ink = pixels::rgb(24, 24, 24);
-    pixels::Bitmap sheet(624, 668, grey);
+platform::pixels::Bitmap contactSheet(const ArtBook& book) {
+    const platform::pixels::Colour grey = platform::pixels::rgb(128, 128, 128),
+                                   ink = platform::pixels::rgb(24, 24, 24);
+    platform::pixels::Bitmap sheet(624, 668, grey);
     for (int t = 0; t < kTiles; ++t) {
         const int left = 8 + t * 61;
         label(sheet, book, t, left, 4, ink);
@@ -183,16 +186,17 @@ pixels::Bitmap contactSheet(const ArtBook& book) {
 // The whole stage in strips of 50 rows, read left to right; each strip runs from its first row at
 // the top to its last at the bottom, as the map is stored. Objects show as their first picture,
 // path cells as dots, fortress cells as a red frame.
-pixels::Bitmap stagePicture(const ArtBook& book, const Stage& stage) {
+platform::pixels::Bitmap stagePicture(const ArtBook& book, const Stage& stage) {
     constexpr int kStrip = 50, kGutter = 20;
     const int strips = static_cast<int>((stage.rows.size() + kStrip - 1) / kStrip);
     const int stripWidth = kGutter + kMapColumns * 16 + 8;
-    pixels::Bitmap canvas(strips * stripWidth, kStrip * 16 + 16, pixels::rgb(40, 40, 44));
+    platform::pixels::Bitmap canvas(strips * stripWidth, kStrip * 16 + 16, platform::pixels::rgb(40, 40, 44));
     for (size_t r = 0; r < stage.rows.size(); ++r) {
         const int strip = static_cast<int>(r) / kStrip;
         const int top = 8 + (static_cast<int>(r) % kStrip) * 16, left = strip * stripWidth + kGutter;
         if (r % 10 == 0)
-            label(canvas, book, static_cast<int>(r), left - kGutter + 2, top + 5, pixels::rgb(230, 230, 230));
+            label(canvas, book, static_cast<int>(r), left - kGutter + 2, top + 5,
+                  platform::pixels::rgb(230, 230, 230));
         for (int c = 0; c < kMapColumns; ++c) {
             const int tile = mapfile::tileCode(static_cast<mapfile::MapCell>(stage.rows[r][static_cast<size_t>(c)]));
             if (tile < kTiles)
@@ -207,15 +211,16 @@ pixels::Bitmap stagePicture(const ArtBook& book, const Stage& stage) {
             const int x = left + c * 16, y = top;
             if (mapfile::isPathCell(static_cast<mapfile::MapCell>(cell)))
                 for (int dy = 7; dy < 9; ++dy)
-                    for (int dx = 7; dx < 9; ++dx) canvas.at(x + dx, y + dy) = pixels::rgb(255, 240, 120);
+                    for (int dx = 7; dx < 9; ++dx)
+                        canvas.at(x + dx, y + dy) = platform::pixels::rgb(255, 240, 120);
             const int code = mapfile::groundCode(static_cast<mapfile::MapCell>(cell));
             if (code >= 1 && code <= 5) {
                 blit(canvas, picture(book, spriteName(10 + code, 1)), x, y, true);
             } else if (code == 9) {
                 for (int i = 0; i < 16; ++i) {
                     for (int j : {0, 1, 14, 15}) {
-                        canvas.at(x + i, y + j) = pixels::rgb(255, 40, 40);
-                        canvas.at(x + j, y + i) = pixels::rgb(255, 40, 40);
+                        canvas.at(x + i, y + j) = platform::pixels::rgb(255, 40, 40);
+                        canvas.at(x + j, y + i) = platform::pixels::rgb(255, 40, 40);
                     }
                 }
             }
@@ -229,12 +234,12 @@ pixels::Bitmap stagePicture(const ArtBook& book, const Stage& stage) {
 void writeIcons(const std::filesystem::path& dir) {
     const struct {
         const char* name;
-        pixels::Bitmap (*make)();
+        platform::pixels::Bitmap (*make)();
     } icons[] = {{"shooter", shooterIcon}, {"mapedit", mapeditIcon}};
     for (const auto& icon : icons) {
-        const pixels::Bitmap art = icon.make();
+        const platform::pixels::Bitmap art = icon.make();
         for (int size : {16, 32, 48, 64, 128, 256}) {
-            const pixels::Bitmap scaled = iconAtSize(art, size);
+            const platform::pixels::Bitmap scaled = iconAtSize(art, size);
             const std::filesystem::path path = dir / (std::to_string(size) + "x" + std::to_string(size)) /
                                                "apps" / (std::string(icon.name) + ".png");
             std::filesystem::create_directories(path.parent_path());

@@ -29,9 +29,9 @@ int32_t edgeAfter(int32_t v) {
 
 } // namespace
 
-pixels::Colour colourNumberToRgb(int32_t number) {
-    static constexpr std::array<pixels::Colour, 8> kColours = {0x000000, 0xFF0000, 0x0000FF, 0xFF00FF,
-                                                               0x00FF00, 0xFFFF00, 0x00FFFF, 0xFFFFFF};
+platform::pixels::Colour colourNumberToRgb(int32_t number) {
+    static constexpr std::array<platform::pixels::Colour, 8> kColours = {
+        0x000000, 0xFF0000, 0x0000FF, 0xFF00FF, 0x00FF00, 0xFFFF00, 0x00FFFF, 0xFFFFFF};
     return number >= 0 && number < 8 ? kColours[static_cast<size_t>(number)] : 0x000000;
 }
 
@@ -48,21 +48,21 @@ int32_t drawLine(int32_t x1, int32_t y1, int32_t relative, int32_t x2, int32_t y
         if (x1 > x2) std::swap(x1, x2);
         if (y1 > y2) std::swap(y1, y2);
     }
-    const pixels::Colour pen = colourNumberToRgb(colour);
-    const std::optional<pixels::Colour> fill =
-        mode == 2 ? std::optional<pixels::Colour>(colourNumberToRgb(fillColour)) : std::nullopt;
-    const auto draw = [&](pixels::Bitmap& target) {
+    const platform::pixels::Colour pen = colourNumberToRgb(colour);
+    const std::optional<platform::pixels::Colour> fill =
+        mode == 2 ? std::optional<platform::pixels::Colour>(colourNumberToRgb(fillColour)) : std::nullopt;
+    const auto draw = [&](platform::pixels::Bitmap& target) {
         if (mode != 0) {
-            pixels::rectangle(target, x1, y1, edgeAfter(x2), edgeAfter(y2), pen, fill);
+            platform::pixels::rectangle(target, x1, y1, edgeAfter(x2), edgeAfter(y2), pen, fill);
         } else {
-            pixels::line(target, x1, y1, x2, y2, pen);
-            pixels::setPixel(target, x2, y2, pen); // a line leaves out its end point
+            platform::pixels::line(target, x1, y1, x2, y2, pen);
+            platform::pixels::setPixel(target, x2, y2, pen); // a line leaves out its end point
         }
     };
     {
         prompt::CanvasLock canvas;
-        if (pixels::Bitmap* back = canvas.backBuffer()) draw(*back);
-        if (pixels::Bitmap* window = canvas.window()) draw(*window);
+        if (platform::pixels::Bitmap* back = canvas.backBuffer()) draw(*back);
+        if (platform::pixels::Bitmap* window = canvas.window()) draw(*window);
     }
     lastPoint = {x2, y2};
     return y2;

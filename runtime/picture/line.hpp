@@ -8,7 +8,7 @@
 namespace picture {
 
 // 0 black, 1 blue, 2 red, 3 magenta, 4 green, 5 cyan, 6 yellow, 7 white; any other number black.
-pixels::Colour colourNumberToRgb(int32_t number);
+platform::pixels::Colour colourNumberToRgb(int32_t number);
 
 // Where x1 and y1 both equal this, a figure starts where the previous one ended.
 inline constexpr int32_t kLastPoint = INT32_MIN; // 0x80000000

@@ -94,7 +94,7 @@ int32_t ImageFile::openImage(std::string_view path) {
     bool more = false;
     if (!platform::files::readUpTo(fd, static_cast<size_t>(kMaxFileBytes), bytes, more) || more) return 0;
     const std::span<const uint8_t> data(bytes);
-    std::optional<pixels::Bitmap> decoded;
+    std::optional<platform::pixels::Bitmap> decoded;
     switch (format_) {
     case ImageFormat::Bmp:
         decoded = platform::decodeBmp(data);
@@ -111,7 +111,7 @@ int32_t ImageFile::openImage(std::string_view path) {
     if (!decoded) return 0;
     width_ = decoded->width;
     height_ = decoded->height;
-    bitmap_ = std::make_unique<pixels::Bitmap>(std::move(*decoded));
+    bitmap_ = std::make_unique<platform::pixels::Bitmap>(std::move(*decoded));
     return 1;
 }
 
@@ -129,7 +129,7 @@ int32_t Picture::loadPicture(std::string_view path) {
         return 0;
     }
     if (result == 1) {
-        std::unique_ptr<pixels::Bitmap> newBitmap = imageFile_.takeBitmap();
+        std::unique_ptr<platform::pixels::Bitmap> newBitmap = imageFile_.takeBitmap();
         stopPixelInfo();
         replaceBitmap(std::move(newBitmap));
         try {
@@ -166,16 +166,16 @@ void Picture::stopScanThread() {
     scanThread_.join();
 }
 
-void Picture::startPixelScan(const pixels::Bitmap* source) {
+void Picture::startPixelScan(const platform::pixels::Bitmap* source) {
     stopScanThread();
     if (scanDelay_ < 0) return;
     const int32_t w = width();
     const int32_t h = height();
-    auto copy = std::make_unique<pixels::Bitmap>(w, h, 0);
+    auto copy = std::make_unique<platform::pixels::Bitmap>(w, h, 0);
     if (!source) {
         showError("ピクセル情報の取得に失敗。与えられたHBITMAPが新規DCに結合できない。");
     } else {
-        pixels::blit(*copy, 0, 0, w, h, *source, 0, 0, kSrcCopy);
+        platform::pixels::blit(*copy, 0, 0, w, h, *source, 0, 0, kSrcCopy);
     }
     {
         // The table is about to be rewritten: it is not ready until this scan has finished.
@@ -190,14 +190,15 @@ void Picture::startPixelScan(const pixels::Bitmap* source) {
     scanThread_ = std::thread(&Picture::scanRows, this, std::move(copy), pixelTable_.data(), scanDelay_);
 }
 
-void Picture::scanRows(std::unique_ptr<pixels::Bitmap> copy, pixels::Colour* table, int32_t delay) {
+void Picture::scanRows(std::unique_ptr<platform::pixels::Bitmap> copy, platform::pixels::Colour* table,
+                       int32_t delay) {
     const int32_t w = copy->width;
     const int32_t h = copy->height;
     bool stopped = false;
     int64_t lastYield = platform::monotonicNs();
     for (int32_t y = 0; y < h && !stopped; ++y) {
         std::memcpy(table + static_cast<size_t>(y) * static_cast<size_t>(w), copy->row(y),
-                    static_cast<size_t>(w) * sizeof(pixels::Colour));
+                    static_cast<size_t>(w) * sizeof(platform::pixels::Colour));
         if (delay <= 0) {
             // No pause: the scan gives way to other threads, but at most once a millisecond. A
             // yield after every row would hand a busy processor's whole time slice away per row,
@@ -245,7 +246,7 @@ int32_t Picture::waitPixelInfo() const {
     return ready_;
 }
 
-pixels::Colour Picture::pixelAt(int32_t x, int32_t y) const {
+platform::pixels::Colour Picture::pixelAt(int32_t x, int32_t y) const {
     {
         std::lock_guard guard(lock_);
         if (ready_ != 1) return 0;

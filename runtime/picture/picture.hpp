@@ -28,8 +28,8 @@ class ImageFile {
     // image is cleared first. A PNG file answers 0 but leaves its size in width and height.
     int32_t openImage(std::string_view path);
     // The decoded bitmap not yet taken over, or null.
-    pixels::Bitmap* imageBitmap() const { return bitmap_.get(); }
-    std::unique_ptr<pixels::Bitmap> takeBitmap() { return std::move(bitmap_); }
+    platform::pixels::Bitmap* imageBitmap() const { return bitmap_.get(); }
+    std::unique_ptr<platform::pixels::Bitmap> takeBitmap() { return std::move(bitmap_); }
     void clearImage();
 
     int32_t width() const { return width_; }
@@ -40,7 +40,7 @@ class ImageFile {
     int32_t width_ = 0;
     int32_t height_ = 0;
     ImageFormat format_ = ImageFormat::Unrecognised;
-    std::unique_ptr<pixels::Bitmap> bitmap_;
+    std::unique_ptr<platform::pixels::Bitmap> bitmap_;
 };
 
 class Picture : public Surface {
@@ -55,7 +55,7 @@ class Picture : public Surface {
     // Starts a scan of a private copy of `source` (width() x height() pixels) into the pixel table,
     // stopping a running one first. Nothing when the scan delay is negative. A null source shows
     // the "エラー" message and scans an empty (black) copy.
-    void startPixelScan(const pixels::Bitmap* source);
+    void startPixelScan(const platform::pixels::Bitmap* source);
     // Clears ready, stops a running scan (returns only when the thread no longer touches the
     // table), frees the table and releases the bitmap.
     void stopPixelInfo();
@@ -64,7 +64,7 @@ class Picture : public Surface {
     // it never waits for a table that will not come (scanning off, or the scan stopped).
     int32_t waitPixelInfo() const;
     // The table's colour at (x, y); 0 when not ready or outside the bitmap.
-    pixels::Colour pixelAt(int32_t x, int32_t y) const;
+    platform::pixels::Colour pixelAt(int32_t x, int32_t y) const;
     // Milliseconds to pause after each scanned row (negative: no scans). 1 when set, 0 while a scan
     // is running (the value is then left as it was).
     int32_t setScanDelay(int32_t ms);
@@ -75,11 +75,12 @@ class Picture : public Surface {
   private:
     void stopScanThread();
     bool scanRunning() const;
-    void scanRows(std::unique_ptr<pixels::Bitmap> copy, pixels::Colour* table, int32_t delay);
+    void scanRows(std::unique_ptr<platform::pixels::Bitmap> copy, platform::pixels::Colour* table,
+                  int32_t delay);
 
     ImageFile imageFile_;
     int32_t scanDelay_ = 0;
-    std::vector<pixels::Colour> pixelTable_;
+    std::vector<platform::pixels::Colour> pixelTable_;
     int32_t tableWidth_ = 0;
     int32_t tableHeight_ = 0;
     // lock_ guards ready_ and scanFinished_; the scan thread sleeps on wake_ so that a stop request

@@ -13,13 +13,16 @@ Size fitSize(int32_t w, int32_t h, int32_t bw, int32_t bh) {
     return {w, h};
 }
 
-int32_t Surface::put(int32_t x, int32_t y, int32_t w, int32_t h, uint32_t rop, pixels::Bitmap* target) {
+int32_t Surface::put(int32_t x, int32_t y, int32_t w, int32_t h, uint32_t rop,
+                     platform::pixels::Bitmap* target) {
     if (!bitmap_) return 0;
     if (rop == 0) rop = kSrcCopy;
-    const pixels::Bitmap& src = *bitmap_;
+    const platform::pixels::Bitmap& src = *bitmap_;
     const Size size = fitSize(w, h, src.width, src.height);
-    const auto draw = [&](pixels::Bitmap& dst) {
-        return pixels::stretchBlit(dst, x, y, size.w, size.h, src, 0, 0, src.width, src.height, rop) ? 1 : 0;
+    const auto draw = [&](platform::pixels::Bitmap& dst) {
+        return platform::pixels::stretchBlit(dst, x, y, size.w, size.h, src, 0, 0, src.width, src.height, rop)
+                   ? 1
+                   : 0;
     };
     if (target) return draw(*target);
     if (!binding_.window) return 0; // never bound: there is no window to draw on
@@ -27,13 +30,14 @@ int32_t Surface::put(int32_t x, int32_t y, int32_t w, int32_t h, uint32_t rop, p
     const bool mirror = binding_.bound == 1 && binding_.backBuffer;
     if (mirror && rop == kSrcCopy) {
         // An opaque copy: the back buffer takes its pixels from the window when it next matters.
-        if (pixels::Bitmap* window = canvas.windowMirroredLater(x, y, size.w, size.h)) return draw(*window);
+        if (platform::pixels::Bitmap* window = canvas.windowMirroredLater(x, y, size.w, size.h))
+            return draw(*window);
     }
-    pixels::Bitmap* window = canvas.window();
+    platform::pixels::Bitmap* window = canvas.window();
     if (!window) return 0;
     const int32_t result = draw(*window);
     if (mirror) {
-        if (pixels::Bitmap* back = canvas.backBuffer()) draw(*back);
+        if (platform::pixels::Bitmap* back = canvas.backBuffer()) draw(*back);
     }
     return result;
 }
@@ -42,31 +46,32 @@ int32_t Surface::putOnto(Surface& target, int32_t x, int32_t y, int32_t w, int32
     return putOnto(target.bitmap(), x, y, w, h, rop);
 }
 
-int32_t Surface::putOnto(pixels::Bitmap* targetBitmap, int32_t x, int32_t y, int32_t w, int32_t h,
+int32_t Surface::putOnto(platform::pixels::Bitmap* targetBitmap, int32_t x, int32_t y, int32_t w, int32_t h,
                          uint32_t rop) {
     if (!targetBitmap || targetBitmap == bitmap_.get()) return 0;
     return put(x, y, w, h, rop, targetBitmap);
 }
 
-int32_t Surface::capture(int32_t x, int32_t y, int32_t w, int32_t h, const pixels::Bitmap* source) {
+int32_t Surface::capture(int32_t x, int32_t y, int32_t w, int32_t h, const platform::pixels::Bitmap* source) {
     // The old bitmap goes first; it is only kept alive until the end when it is itself the source.
-    std::unique_ptr<pixels::Bitmap> old = std::move(bitmap_);
+    std::unique_ptr<platform::pixels::Bitmap> old = std::move(bitmap_);
     if (source != old.get()) old.reset();
     if (!source && !binding_.window) return 0; // no window to copy from or to be like
     if (!platform::imageSizeAllowed(w, h)) return 0;
-    bitmap_ = std::make_unique<pixels::Bitmap>(w, h, 0);
-    pixels::Bitmap& copy = *bitmap_;
+    bitmap_ = std::make_unique<platform::pixels::Bitmap>(w, h, 0);
+    platform::pixels::Bitmap& copy = *bitmap_;
     if (binding_.bound == 1) {
         // A bound Surface reads the back buffer, whatever source it was given.
         prompt::CanvasLock canvas;
-        if (pixels::Bitmap* back = canvas.backBuffer()) pixels::blit(copy, 0, 0, w, h, *back, x, y, kSrcCopy);
+        if (platform::pixels::Bitmap* back = canvas.backBuffer())
+            platform::pixels::blit(copy, 0, 0, w, h, *back, x, y, kSrcCopy);
         return 1;
     }
-    if (source) return pixels::blit(copy, 0, 0, w, h, *source, x, y, kSrcCopy) ? 1 : 0;
+    if (source) return platform::pixels::blit(copy, 0, 0, w, h, *source, x, y, kSrcCopy) ? 1 : 0;
     prompt::CanvasLock canvas;
-    const pixels::Bitmap* window = canvas.window();
+    const platform::pixels::Bitmap* window = canvas.window();
     if (!window) return 0;
-    return pixels::blit(copy, 0, 0, w, h, *window, x, y, kSrcCopy) ? 1 : 0;
+    return platform::pixels::blit(copy, 0, 0, w, h, *window, x, y, kSrcCopy) ? 1 : 0;
 }
 
 int32_t Surface::captureFrom(Surface& source, int32_t x, int32_t y, int32_t w, int32_t h) {
@@ -74,21 +79,24 @@ int32_t Surface::captureFrom(Surface& source, int32_t x, int32_t y, int32_t w, i
     return capture(x, y, w, h, source.bitmap());
 }
 
-void Surface::setPixel(int32_t x, int32_t y, pixels::Colour colour, pixels::Bitmap* target) {
-    if (target) pixels::setPixel(*target, x, y, colour);
+void Surface::setPixel(int32_t x, int32_t y, platform::pixels::Colour colour,
+                       platform::pixels::Bitmap* target) {
+    if (target) platform::pixels::setPixel(*target, x, y, colour);
     const bool onWindow = !target && binding_.window;
     const bool mirror = binding_.bound == 1 && binding_.backBuffer;
     if (!onWindow && !mirror) return;
     prompt::CanvasLock canvas;
     if (onWindow) {
-        if (pixels::Bitmap* window = canvas.window()) pixels::setPixel(*window, x, y, colour);
+        if (platform::pixels::Bitmap* window = canvas.window())
+            platform::pixels::setPixel(*window, x, y, colour);
     }
     if (mirror) {
-        if (pixels::Bitmap* back = canvas.backBuffer()) pixels::setPixel(*back, x, y, colour);
+        if (platform::pixels::Bitmap* back = canvas.backBuffer())
+            platform::pixels::setPixel(*back, x, y, colour);
     }
 }
 
-void Surface::setPixelOn(int32_t x, int32_t y, pixels::Colour colour) {
+void Surface::setPixelOn(int32_t x, int32_t y, platform::pixels::Colour colour) {
     if (bitmap_) setPixel(x, y, colour, bitmap_.get());
 }
 

@@ -15,9 +15,9 @@
 
 namespace picture {
 
-using pixels::kSrcAnd;
-using pixels::kSrcCopy;
-using pixels::kSrcPaint;
+using platform::pixels::kSrcAnd;
+using platform::pixels::kSrcCopy;
+using platform::pixels::kSrcPaint;
 
 struct Size {
     int32_t w = 0;
@@ -38,31 +38,34 @@ class Surface {
     Surface& operator=(const Surface&) = delete;
 
     // The image, or null when there is none. The Surface owns it.
-    pixels::Bitmap* bitmap() const { return bitmap_.get(); }
+    platform::pixels::Bitmap* bitmap() const { return bitmap_.get(); }
     int32_t width() const { return bitmap_ ? bitmap_->width : 0; }
     int32_t height() const { return bitmap_ ? bitmap_->height : 0; }
     void deleteBitmap() { bitmap_.reset(); }
-    void replaceBitmap(std::unique_ptr<pixels::Bitmap> newBitmap) { bitmap_ = std::move(newBitmap); }
+    void replaceBitmap(std::unique_ptr<platform::pixels::Bitmap> newBitmap) {
+        bitmap_ = std::move(newBitmap);
+    }
 
     // Draws the whole bitmap stretched into (x, y, w, h) of `target`, or of the window when target is
     // null (mirrored into the back buffer when bound). w, h as in fitSize; rop 0 = SRCCOPY.
     // Returns nonzero on success, 0 when there is no bitmap or nothing to draw on.
     int32_t put(int32_t x, int32_t y, int32_t w, int32_t h, uint32_t rop = 0,
-                pixels::Bitmap* target = nullptr);
+                platform::pixels::Bitmap* target = nullptr);
     // put at natural size on the window.
     int32_t putAt(int32_t x, int32_t y, uint32_t rop = 0) { return put(x, y, 0, 0, rop, nullptr); }
     // put into another Surface's bitmap (never mirrored). Onto itself, or onto a Surface without
     // bitmap, it draws nothing and returns 0.
     int32_t putOnto(Surface& target, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t rop = 0);
     // The same, given the target's bitmap.
-    int32_t putOnto(pixels::Bitmap* targetBitmap, int32_t x, int32_t y, int32_t w, int32_t h,
+    int32_t putOnto(platform::pixels::Bitmap* targetBitmap, int32_t x, int32_t y, int32_t w, int32_t h,
                     uint32_t rop = 0);
 
     // Replaces the bitmap (the old one is released first, even when the new copy then fails) by a
     // w x h copy of the rectangle at (x, y): of the back buffer when bound, else of `source`, or of
     // the window when source is null. Parts outside what is read stay black. Returns 1 when the new
     // bitmap was made (and, unbound, copied), else 0.
-    int32_t capture(int32_t x, int32_t y, int32_t w, int32_t h, const pixels::Bitmap* source = nullptr);
+    int32_t capture(int32_t x, int32_t y, int32_t w, int32_t h,
+                    const platform::pixels::Bitmap* source = nullptr);
     int32_t captureWindow(int32_t x, int32_t y, int32_t w, int32_t h) { return capture(x, y, w, h, nullptr); }
     // capture from another Surface's bitmap (from the back buffer when bound). From itself, or from
     // a Surface without bitmap, it returns 0 and keeps the bitmap.
@@ -70,16 +73,16 @@ class Surface {
 
     // Sets one pixel of `target`, or of the window when target is null; when bound also the same
     // pixel of the back buffer (even when a target was given).
-    void setPixel(int32_t x, int32_t y, pixels::Colour colour, pixels::Bitmap* target);
+    void setPixel(int32_t x, int32_t y, platform::pixels::Colour colour, platform::pixels::Bitmap* target);
     // setPixel on the Surface's own bitmap (nothing when there is none).
-    void setPixelOn(int32_t x, int32_t y, pixels::Colour colour);
+    void setPixelOn(int32_t x, int32_t y, platform::pixels::Colour colour);
 
     prompt::WindowBinding& binding() { return binding_; }
     const prompt::WindowBinding& binding() const { return binding_; }
     bool isBound() const { return binding_.bound == 1; }
 
   private:
-    std::unique_ptr<pixels::Bitmap> bitmap_;
+    std::unique_ptr<platform::pixels::Bitmap> bitmap_;
     prompt::WindowBinding binding_;
 };
 

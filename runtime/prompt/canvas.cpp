@@ -16,8 +16,8 @@ struct Rect {
 struct Canvas {
     std::mutex mutex;
     bool exists = false;
-    pixels::Bitmap window;
-    pixels::Bitmap back;
+    platform::pixels::Bitmap window;
+    platform::pixels::Bitmap back;
     TextGrid grid;
     // A part of the framebuffer whose copy the back buffer still owes (empty: none).
     Rect owed;
@@ -43,7 +43,8 @@ void settleBackBuffer(Canvas& c) {
     const Rect r = c.owed;
     c.owed = {};
     if (!r.empty())
-        pixels::blit(c.back, r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0, c.window, r.x0, r.y0, pixels::kSrcCopy);
+        platform::pixels::blit(c.back, r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0, c.window, r.x0, r.y0,
+                               platform::pixels::kSrcCopy);
 }
 
 } // namespace
@@ -58,20 +59,20 @@ CanvasLock::~CanvasLock() {
     }
 }
 
-pixels::Bitmap* CanvasLock::window() {
+platform::pixels::Bitmap* CanvasLock::window() {
     if (!canvas().exists) return nullptr;
     settleBackBuffer(canvas());
     touchedWindow_ = true;
     return &canvas().window;
 }
 
-pixels::Bitmap* CanvasLock::backBuffer() {
+platform::pixels::Bitmap* CanvasLock::backBuffer() {
     if (!canvas().exists) return nullptr;
     settleBackBuffer(canvas());
     return &canvas().back;
 }
 
-pixels::Bitmap* CanvasLock::windowMirroredLater(int32_t x, int32_t y, int32_t w, int32_t h) {
+platform::pixels::Bitmap* CanvasLock::windowMirroredLater(int32_t x, int32_t y, int32_t w, int32_t h) {
     Canvas& c = canvas();
     if (!c.exists) return nullptr;
     const auto clamp = [](int64_t v, int32_t limit) {
@@ -94,7 +95,7 @@ TextGrid& CanvasLock::textGrid() {
 
 void copyWindowTo(uint32_t* destination, int32_t width, int32_t height, int32_t pitch) {
     std::lock_guard guard(canvas().mutex);
-    const pixels::Bitmap& w = canvas().window;
+    const platform::pixels::Bitmap& w = canvas().window;
     const int32_t rows = std::min(height, w.height), columns = std::min(width, w.width);
     for (int32_t y = 0; y < rows; ++y)
         std::copy_n(w.row(y), columns, destination + static_cast<size_t>(y) * static_cast<size_t>(pitch));
@@ -102,8 +103,8 @@ void copyWindowTo(uint32_t* destination, int32_t width, int32_t height, int32_t 
 
 void createCanvas(int32_t screenWidth, int32_t screenHeight, int32_t clientWidth, int32_t clientHeight) {
     std::lock_guard guard(canvas().mutex);
-    canvas().back = pixels::Bitmap(screenWidth, screenHeight, 0);
-    canvas().window = pixels::Bitmap(clientWidth, clientHeight, 0);
+    canvas().back = platform::pixels::Bitmap(screenWidth, screenHeight, 0);
+    canvas().window = platform::pixels::Bitmap(clientWidth, clientHeight, 0);
     canvas().owed = {};
     canvas().exists = true;
 }
@@ -111,15 +112,15 @@ void createCanvas(int32_t screenWidth, int32_t screenHeight, int32_t clientWidth
 void resizeClient(int32_t clientWidth, int32_t clientHeight) {
     std::lock_guard guard(canvas().mutex);
     settleBackBuffer(canvas());
-    canvas().window = pixels::Bitmap(clientWidth, clientHeight, 0);
+    canvas().window = platform::pixels::Bitmap(clientWidth, clientHeight, 0);
 }
 
 void destroyCanvas() {
     std::lock_guard guard(canvas().mutex);
     canvas().exists = false;
     canvas().owed = {};
-    canvas().back = pixels::Bitmap();
-    canvas().window = pixels::Bitmap();
+    canvas().back = platform::pixels::Bitmap();
+    canvas().window = platform::pixels::Bitmap();
 }
 
 bool canvasExists() {

@@ -21,16 +21,16 @@ class CanvasLock {
 
     // The client framebuffer, or null when there is no window. Asking for it marks the window
     // for presenting when the lock is released.
-    pixels::Bitmap* window();
+    platform::pixels::Bitmap* window();
     // The back buffer, or null when there is no window.
-    pixels::Bitmap* backBuffer();
+    platform::pixels::Bitmap* backBuffer();
     // The client framebuffer for an opaque copy onto the rectangle (x, y, w, h) that the back
     // buffer must receive too. The back buffer's copy is taken from the framebuffer later, when
     // anyone next looks at the back buffer or draws anything else on the window; a frame drawn
     // over the same place before then saves it. Null when there is no window, or when the
     // rectangle reaches parts of the back buffer that the framebuffer does not have (the caller
     // then draws on both itself).
-    pixels::Bitmap* windowMirroredLater(int32_t x, int32_t y, int32_t w, int32_t h);
+    platform::pixels::Bitmap* windowMirroredLater(int32_t x, int32_t y, int32_t w, int32_t h);
     // The text layer and its cursor (they always exist, with or without a window).
     TextGrid& textGrid();
 

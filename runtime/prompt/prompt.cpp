@@ -29,8 +29,8 @@ using platform::font::Background;
 using platform::font::consoleFont;
 
 // Copies the back buffer's block (x, y, w, h) to the same place of the target, clipped to both.
-void copyFromBack(pixels::Bitmap& target, const pixels::Bitmap& back, int32_t x, int32_t y, int32_t w,
-                  int32_t h) {
+void copyFromBack(platform::pixels::Bitmap& target, const platform::pixels::Bitmap& back, int32_t x,
+                  int32_t y, int32_t w, int32_t h) {
     const int32_t x0 = std::max(x, 0), y0 = std::max(y, 0);
     const int32_t x1 = std::min({x + w, target.width, back.width});
     const int32_t y1 = std::min({y + h, target.height, back.height});
@@ -47,7 +47,7 @@ void onPaint(int32_t clientWidth, int32_t clientHeight) {
     bool resized = false;
     {
         CanvasLock lock;
-        const pixels::Bitmap* w = lock.window();
+        const platform::pixels::Bitmap* w = lock.window();
         resized = w && (w->width != clientWidth || w->height != clientHeight);
     }
     if (resized) resizeClient(clientWidth, clientHeight);
@@ -98,7 +98,7 @@ void promptStart(const platform::window::Setup& setup) {
     }
 }
 
-void promptConfigure(std::string_view titleCp932, const std::vector<pixels::Bitmap>& icons,
+void promptConfigure(std::string_view titleCp932, const std::vector<platform::pixels::Bitmap>& icons,
                      int32_t clientWidth, int32_t clientHeight) {
     namespace win = platform::window;
     win::setTitle(titleCp932);
@@ -118,8 +118,8 @@ platform::font::CellSize cellSize() {
 }
 
 void promptRender(CanvasLock& lock, int32_t first, int32_t last) {
-    pixels::Bitmap* target = lock.window();
-    const pixels::Bitmap* back = lock.backBuffer();
+    platform::pixels::Bitmap* target = lock.window();
+    const platform::pixels::Bitmap* back = lock.backBuffer();
     if (!target || !back) return;
     TextGrid& grid = lock.textGrid();
     const platform::font::Font& font = consoleFont();
@@ -143,7 +143,7 @@ void promptRender(CanvasLock& lock, int32_t first, int32_t last) {
         copyFromBack(*target, *back, w, y, target->width, cell.height);
         for (size_t j = 0; j < text.size();) {
             const size_t n = platform::font::Font::charLength(text.substr(j));
-            const pixels::Colour bg = row.background[j];
+            const platform::pixels::Colour bg = row.background[j];
             font.drawChar(*target, static_cast<int32_t>(j) * cell.width, y, text.substr(j, n),
                           row.foreground[j],
                           bg == kTransparent ? Background::Transparent : Background::Opaque, bg);
@@ -155,8 +155,8 @@ void promptRender(CanvasLock& lock, int32_t first, int32_t last) {
 void promptPaint() {
     {
         CanvasLock lock;
-        pixels::Bitmap* target = lock.window();
-        const pixels::Bitmap* back = lock.backBuffer();
+        platform::pixels::Bitmap* target = lock.window();
+        const platform::pixels::Bitmap* back = lock.backBuffer();
         if (target && back) {
             copyFromBack(*target, *back, 0, 0, back->width, back->height);
             promptRender(lock, -1, -1);
@@ -188,7 +188,7 @@ void rtCls(int32_t mode) {
         CanvasLock lock;
         if (mode == 1 || mode == 3) lock.textGrid().clearText();
         if (mode == 2 || mode == 3) {
-            if (pixels::Bitmap* back = lock.backBuffer())
+            if (platform::pixels::Bitmap* back = lock.backBuffer())
                 std::fill(back->pixels.begin(), back->pixels.end(), 0);
         }
     }

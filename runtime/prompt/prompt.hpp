@@ -26,7 +26,7 @@ extern std::atomic<uint8_t> keyLatch;
 void promptStart(const platform::window::Setup& setup = {});
 // The program's own settings, applied after the start: title (CP932), icon (the same picture in
 // several sizes), a frame that cannot be resized, position (0, 0) and the client size.
-void promptConfigure(std::string_view titleCp932, const std::vector<pixels::Bitmap>& icons,
+void promptConfigure(std::string_view titleCp932, const std::vector<platform::pixels::Bitmap>& icons,
                      int32_t clientWidth, int32_t clientHeight);
 void promptSetTitle(std::string_view titleCp932);
 

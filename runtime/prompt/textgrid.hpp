@@ -18,13 +18,13 @@ inline constexpr int32_t kRowBytes = 255;
 // A row holds at most 254 bytes of text: the last byte stays zero as the row's terminator.
 inline constexpr int32_t kMaxRowText = kRowBytes - 1;
 // A background colour of -1 draws no background.
-inline constexpr pixels::Colour kTransparent = 0xFFFFFFFFu;
+inline constexpr platform::pixels::Colour kTransparent = 0xFFFFFFFFu;
 inline constexpr int32_t kTabWidth = 8;
 
 struct TextRow {
     std::array<uint8_t, kRowBytes> text{};
-    std::array<pixels::Colour, kRowBytes> foreground{};
-    std::array<pixels::Colour, kRowBytes> background{};
+    std::array<platform::pixels::Colour, kRowBytes> foreground{};
+    std::array<platform::pixels::Colour, kRowBytes> background{};
 
     // The row's text runs up to its first zero byte.
     int32_t length() const;
@@ -46,8 +46,8 @@ class TextGrid {
     void setCursorRow(int32_t row) { cursor_.row = row; }
 
     // Colours given to every byte print stores (white on opaque black unless changed).
-    pixels::Colour foreColour = 0xFFFFFF;
-    pixels::Colour backColour = 0;
+    platform::pixels::Colour foreColour = 0xFFFFFF;
+    platform::pixels::Colour backColour = 0;
 
     // Writes the bytes at the cursor: a tab pads with blanks to the next multiple of 8, CR LF moves
     // to the start of the next row, every other byte (a lone CR or LF too) is stored. Bytes past

@@ -50,13 +50,13 @@ BmpFile readBmp(const std::filesystem::path& path) {
                     std::to_string(expected) + ")";
         return out;
     }
-    out.image = pixels::Bitmap(out.width, out.height);
+    out.image = platform::pixels::Bitmap(out.width, out.height);
     for (int32_t y = 0; y < out.height; ++y) {
         const size_t row = offset + stride * static_cast<size_t>(out.height - 1 - y); // stored bottom-up
         for (int32_t x = 0; x < out.width; ++x) {
             const size_t p = row + static_cast<size_t>(x) * 3;
-            out.image.at(x, y) = pixels::rgb(static_cast<uint8_t>(b[p + 2]), static_cast<uint8_t>(b[p + 1]),
-                                             static_cast<uint8_t>(b[p]));
+            out.image.at(x, y) = platform::pixels::rgb(
+                static_cast<uint8_t>(b[p + 2]), static_cast<uint8_t>(b[p + 1]), static_cast<uint8_t>(b[p]));
         }
     }
     return out;

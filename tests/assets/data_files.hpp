@@ -14,7 +14,7 @@ std::filesystem::path dataDir();
 struct BmpFile {
     std::string fault; // empty when the file is a well-formed 24-bit uncompressed BMP
     int32_t width = 0, height = 0;
-    pixels::Bitmap image;
+    platform::pixels::Bitmap image;
 };
 
 // Reads a BMP with the header fields a 24-bit BI_RGB file must have; anything else is a fault.

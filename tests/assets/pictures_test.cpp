@@ -15,9 +15,9 @@ namespace {
 using assets_test::dataDir;
 using assets_test::readBmp;
 using assets_test::spriteName;
-using pixels::Bitmap;
+using platform::pixels::Bitmap;
 
-constexpr pixels::Colour kSeeThrough = 0;
+constexpr platform::pixels::Colour kSeeThrough = 0;
 
 // The side every frame of a kind must have (0: no object uses it, any size will do).
 int requiredSide(int kind) {
@@ -95,7 +95,7 @@ TEST(Pictures, EverySpriteIsAShapeOnSeeThroughBlack) {
             const Bitmap b = sprite(k, f);
             if (b.empty()) continue;
             size_t clear = 0;
-            for (pixels::Colour c : b.pixels) clear += c == kSeeThrough;
+            for (platform::pixels::Colour c : b.pixels) clear += c == kSeeThrough;
             EXPECT_GT(clear, b.pixels.size() / 5) << spriteName(k, f) << ": too little see-through black";
             EXPECT_GT(b.pixels.size() - clear, b.pixels.size() / 40) << spriteName(k, f) << ": almost empty";
             EXPECT_EQ(b.at(b.width - 1, b.height - 1), kSeeThrough) << spriteName(k, f) << ": corner drawn";
@@ -184,7 +184,7 @@ TEST(Pictures, FortressCoreAndGunsAreWhereTheGameUsesThem) {
         int vivid = 0, total = 0;
         for (int y = 96; y <= 112; ++y) {
             for (int x = 88; x <= 104; ++x) {
-                const pixels::Colour c = b.at(x, y);
+                const platform::pixels::Colour c = b.at(x, y);
                 const int r = c & 0xFF, g = c >> 8 & 0xFF, bl = c >> 16 & 0xFF;
                 const int hi = std::max({r, g, bl}), lo = std::min({r, g, bl});
                 vivid += hi - lo >= 120 || lo >= 220;
@@ -202,11 +202,11 @@ TEST(Pictures, FortressCoreAndGunsAreWhereTheGameUsesThem) {
 // The game flickers between frames 1 and 2 (bullets, wrecks, flashes, the fortress) and animates
 // turrets, so no two pictures may be the same; the spare kinds must be told apart too.
 TEST(Pictures, NoTwoSpritePicturesAreTheSame) {
-    std::map<std::vector<pixels::Colour>, std::string> seen;
+    std::map<std::vector<platform::pixels::Colour>, std::string> seen;
     for (int k = 1; k <= 30; ++k) {
         for (int f = 1; f <= 3; ++f) {
             Bitmap b = sprite(k, f);
-            b.pixels.push_back(static_cast<pixels::Colour>(b.width)); // tell sizes apart
+            b.pixels.push_back(static_cast<platform::pixels::Colour>(b.width)); // tell sizes apart
             auto [it, fresh] = seen.emplace(b.pixels, spriteName(k, f));
             EXPECT_TRUE(fresh) << spriteName(k, f) << " is the same picture as " << it->second;
         }
@@ -216,7 +216,7 @@ TEST(Pictures, NoTwoSpritePicturesAreTheSame) {
 // A tile repeats without a seam when the step from its last column to its first (and last row to
 // first) is no harsher than the steps inside it.
 TEST(Pictures, TilesRepeatWithoutASeam) {
-    auto step = [](pixels::Colour a, pixels::Colour b) {
+    auto step = [](platform::pixels::Colour a, platform::pixels::Colour b) {
         int sum = 0;
         for (int s = 0; s < 24; s += 8)
             sum += std::abs(static_cast<int>(a >> s & 0xFF) - static_cast<int>(b >> s & 0xFF));

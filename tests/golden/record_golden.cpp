@@ -15,6 +15,7 @@
 #include "shooter/loading.hpp"
 #include "shooter/renderer.hpp"
 #include "shooter/replay.hpp"
+#include "shooter/replay_hash.hpp"
 #include "shooter/startup.hpp"
 
 #include <algorithm>

@@ -107,8 +107,8 @@ TEST(EditorKeys, CursorMovesWrapsAndStopsAtTheMapEnds) {
 void expectViewShows(const FakeIo& io, const Editor& editor, int top, const std::string& name) {
     for (int v = 0; v <= mapedit::kLastScreenRow; ++v)
         for (int c = 0; c < mapedit::kMapColumns; ++c) {
-            const pixels::Colour got = io.screen.at(16 * c + 3, 16 * v + 3);
-            const pixels::Colour want = tileColour(editor.cell(c, top + v) & 0xFF);
+            const platform::pixels::Colour got = io.screen.at(16 * c + 3, 16 * v + 3);
+            const platform::pixels::Colour want = tileColour(editor.cell(c, top + v) & 0xFF);
             if (got != want) {
                 ADD_FAILURE() << name << ": view row " << v << " column " << c << " expected map row "
                               << top + v << " (colour " << want << "), got colour " << got << "; see "
@@ -362,9 +362,9 @@ TEST(EditorText, LinesAndReasonsAsPrinted) {
 TEST(EditorDraw, CellsTilesBlackSquaresAndMarkers) {
     struct Probe {
         int x, y;
-        pixels::Colour colour;
+        platform::pixels::Colour colour;
     };
-    const pixels::Colour red = 0x0000FF, blue = 0xFF0000, black = 0, old = 0x123456;
+    const platform::pixels::Colour red = 0x0000FF, blue = 0xFF0000, black = 0, old = 0x123456;
     struct Case {
         const char* name;
         int16_t value;
@@ -408,10 +408,10 @@ TEST(EditorDraw, StartScreenAndCursorFrame) {
     expectViewShows(s.io, s.editor, 0, "start_screen");
 
     s.type({kD, kR, kR});
-    const pixels::Colour yellow = 0x00FFFF;
+    const platform::pixels::Colour yellow = 0x00FFFF;
     const struct {
         int x, y;
-        pixels::Colour colour;
+        platform::pixels::Colour colour;
     } probes[] = {{32, 16, yellow},        {47, 31, yellow},        {40, 16, yellow},      {32, 24, yellow},
                   {33, 17, tileColour(3)}, {16, 16, tileColour(2)}, {0, 16, tileColour(1)}};
     for (const auto& p : probes)

@@ -14,12 +14,12 @@
 
 namespace mapedit_test {
 
-inline pixels::Colour tileColour(int tile) {
-    return pixels::rgb(10 + 20 * tile, 200 - 15 * tile, 7 * tile);
+inline platform::pixels::Colour tileColour(int tile) {
+    return platform::pixels::rgb(10 + 20 * tile, 200 - 15 * tile, 7 * tile);
 }
 
-inline pixels::Colour colourNumber(int32_t n) {
-    static const pixels::Colour table[8] = {0x000000, 0xFF0000, 0x0000FF, 0xFF00FF,
+inline platform::pixels::Colour colourNumber(int32_t n) {
+    static const platform::pixels::Colour table[8] = {0x000000, 0xFF0000, 0x0000FF, 0xFF00FF,
                                             0x00FF00, 0xFFFF00, 0x00FFFF, 0xFFFFFF};
     return n >= 0 && n < 8 ? table[n] : 0;
 }
@@ -35,7 +35,7 @@ struct KeysExhausted : std::runtime_error {
 
 class FakeIo : public mapedit::EditorIo {
   public:
-    pixels::Bitmap screen{800, 480, 0x123456};
+    platform::pixels::Bitmap screen{800, 480, 0x123456};
     std::vector<std::string> text = std::vector<std::string>(30);
     std::deque<int> keys;
     std::vector<bool> tileLoaded = std::vector<bool>(10, true);
@@ -61,12 +61,12 @@ class FakeIo : public mapedit::EditorIo {
                   int32_t mode, int32_t fillColour) override {
         if (relative || mode == 0) throw std::logic_error("the editor draws absolute boxes only");
         if (mode == 2) fill(x1, y1, x2, y2, colourNumber(fillColour));
-        const pixels::Colour c = colourNumber(colour);
+        const platform::pixels::Colour c = colourNumber(colour);
         for (int32_t x = x1; x <= x2; ++x) set(x, y1, c), set(x, y2, c);
         for (int32_t y = y1; y <= y2; ++y) set(x1, y, c), set(x2, y, c);
     }
     void captureView(int32_t x, int32_t y, int32_t w, int32_t h) override {
-        captured = pixels::Bitmap(w, h);
+        captured = platform::pixels::Bitmap(w, h);
         for (int32_t j = 0; j < h; ++j)
             for (int32_t i = 0; i < w; ++i) captured.at(i, j) = screen.at(x + i, y + j);
     }
@@ -150,13 +150,13 @@ class FakeIo : public mapedit::EditorIo {
     }
 
   private:
-    pixels::Bitmap captured;
+    platform::pixels::Bitmap captured;
     int32_t col = 0, line = 0;
 
-    void set(int32_t x, int32_t y, pixels::Colour c) {
+    void set(int32_t x, int32_t y, platform::pixels::Colour c) {
         if (screen.contains(x, y)) screen.at(x, y) = c;
     }
-    void fill(int32_t x1, int32_t y1, int32_t x2, int32_t y2, pixels::Colour c) {
+    void fill(int32_t x1, int32_t y1, int32_t x2, int32_t y2, platform::pixels::Colour c) {
         for (int32_t y = y1; y <= y2; ++y)
             for (int32_t x = x1; x <= x2; ++x) set(x, y, c);
     }

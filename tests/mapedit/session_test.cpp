@@ -67,7 +67,7 @@ int16_t diagonal(int c, int r) {
 }
 
 // A 16 x 16 BMP of one colour (24 bits, bottom-up).
-std::string tileBmp(pixels::Colour colour) {
+std::string tileBmp(platform::pixels::Colour colour) {
     std::string b;
     auto u16 = [&b](uint32_t v) { b += char(v & 0xFF), b += char(v >> 8 & 0xFF); };
     auto u32 = [&](uint32_t v) { u16(v & 0xFFFF), u16(v >> 16); };
@@ -81,7 +81,7 @@ std::string tileBmp(pixels::Colour colour) {
 }
 
 struct Snapshot {
-    pixels::Bitmap screen;
+    platform::pixels::Bitmap screen;
     std::vector<std::string> text;
     std::string mapFile;
     std::string title; // UTF-8
@@ -104,9 +104,9 @@ Snapshot loadSnapshot(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     Snapshot s;
     const int32_t w = readInt(in), h = readInt(in);
-    s.screen = pixels::Bitmap(w, h);
+    s.screen = platform::pixels::Bitmap(w, h);
     in.read(reinterpret_cast<char*>(s.screen.pixels.data()),
-            static_cast<std::streamsize>(s.screen.pixels.size() * sizeof(pixels::Colour)));
+            static_cast<std::streamsize>(s.screen.pixels.size() * sizeof(platform::pixels::Colour)));
     const int32_t rows = readInt(in);
     for (int32_t r = 0; r < rows; ++r) {
         std::string bytes(static_cast<size_t>(readInt(in)), '\0');
@@ -535,11 +535,11 @@ TEST(MapeditSession, TheScreen) {
     EXPECT_EQ(out.mapFile, map.csv());
     ASSERT_EQ(out.snaps.size(), 3u);
 
-    const pixels::Colour black = 0, red = 0x0000FF, blue = 0xFF0000, yellow = 0x00FFFF;
+    const platform::pixels::Colour black = 0, red = 0x0000FF, blue = 0xFF0000, yellow = 0x00FFFF;
     struct Probe {
         const char* snap;
         int x, y;
-        pixels::Colour colour;
+        platform::pixels::Colour colour;
         const char* what;
     };
     std::vector<Probe> probes = {
@@ -574,7 +574,7 @@ TEST(MapeditSession, TheScreen) {
         probes.push_back({"start", 543, 16 * i + 15, tileColour(i), "palette"});
     }
     for (const Probe& p : probes) {
-        const pixels::Bitmap& screen = out.snaps.at(p.snap).screen;
+        const platform::pixels::Bitmap& screen = out.snaps.at(p.snap).screen;
         if (screen.at(p.x, p.y) != p.colour) {
             ADD_FAILURE() << p.snap << " (" << p.x << ", " << p.y << ") " << p.what << ": expected colour "
                           << std::hex << p.colour << ", got " << screen.at(p.x, p.y) << "; see "

@@ -11,16 +11,16 @@ namespace {
 using platform::font::Background;
 using platform::font::consoleFont;
 
-constexpr pixels::Colour kPaper = 0x123456, kInk = 0xFFFFFF, kBack = 0x00FF00;
+constexpr platform::pixels::Colour kPaper = 0x123456, kInk = 0xFFFFFF, kBack = 0x00FF00;
 
 std::string sjis(const char* utf8) {
     return platform::cp932::fromUtf8(utf8);
 }
 
 // How many pixels of the bitmap differ from the paper colour.
-int countNot(const pixels::Bitmap& bitmap, pixels::Colour paper) {
+int countNot(const platform::pixels::Bitmap& bitmap, platform::pixels::Colour paper) {
     int n = 0;
-    for (pixels::Colour c : bitmap.pixels) n += c != paper;
+    for (platform::pixels::Colour c : bitmap.pixels) n += c != paper;
     return n;
 }
 
@@ -57,14 +57,14 @@ TEST(ConsoleFont, ExtentCountsCharactersNotBytes) {
 TEST(ConsoleFont, OpaqueFillsTheCellBoxTransparentKeepsThePaper) {
     for (const std::string& ch : {std::string("A"), sjis("あ"), std::string("\xFF")}) {
         const int32_t advance = consoleFont().extent(ch);
-        pixels::Bitmap opaque(40, 24, kPaper), clear(40, 24, kPaper);
+        platform::pixels::Bitmap opaque(40, 24, kPaper), clear(40, 24, kPaper);
         EXPECT_EQ(consoleFont().drawChar(opaque, 3, 2, ch, kInk, Background::Opaque, kBack), advance);
         consoleFont().drawChar(clear, 3, 2, ch, kInk, Background::Transparent, kBack);
         int ink = 0;
         for (int32_t y = 0; y < 24; ++y) {
             for (int32_t x = 0; x < 40; ++x) {
                 const bool inBox = x >= 3 && x < 3 + advance && y >= 2 && y < 18;
-                const pixels::Colour o = opaque.at(x, y), c = clear.at(x, y);
+                const platform::pixels::Colour o = opaque.at(x, y), c = clear.at(x, y);
                 if (!inBox) {
                     ASSERT_EQ(o, kPaper) << "opaque drew outside its box at " << x << "," << y;
                     ASSERT_EQ(c, kPaper) << "transparent drew outside the box at " << x << "," << y;
@@ -83,7 +83,7 @@ TEST(ConsoleFont, OpaqueFillsTheCellBoxTransparentKeepsThePaper) {
 }
 
 TEST(ConsoleFont, DoubleByteCharacterInksBothCells) {
-    pixels::Bitmap b(16, 16, 0);
+    platform::pixels::Bitmap b(16, 16, 0);
     consoleFont().drawChar(b, 0, 0, sjis("漢"), kInk, Background::Transparent, 0);
     int left = 0, right = 0;
     for (int32_t y = 0; y < 16; ++y)
@@ -94,7 +94,7 @@ TEST(ConsoleFont, DoubleByteCharacterInksBothCells) {
 
 TEST(ConsoleFont, ControlBytesDrawOnlyTheirBackground) {
     for (const char* ch : {"\r", "\n", "\x01"}) {
-        pixels::Bitmap b(8, 16, kPaper);
+        platform::pixels::Bitmap b(8, 16, kPaper);
         consoleFont().drawChar(b, 0, 0, ch, kInk, Background::Transparent, kBack);
         EXPECT_EQ(countNot(b, kPaper), 0) << "byte " << int(ch[0]) << " drew ink";
         consoleFont().drawChar(b, 0, 0, ch, kInk, Background::Opaque, kBack);
@@ -105,7 +105,7 @@ TEST(ConsoleFont, ControlBytesDrawOnlyTheirBackground) {
 TEST(ConsoleFont, InvalidBytesDrawAVisibleReplacement) {
     // A lone 0xFF and a lead byte with a bad trail byte: both show something, and the second is
     // two cells wide, so the text after it stays on the grid.
-    pixels::Bitmap one(8, 16, 0), two(16, 16, 0);
+    platform::pixels::Bitmap one(8, 16, 0), two(16, 16, 0);
     EXPECT_EQ(consoleFont().drawChar(one, 0, 0, "\xFF", kInk, Background::Transparent, 0), 8);
     EXPECT_EQ(consoleFont().drawChar(two, 0, 0, std::string("\x81\x20"), kInk, Background::Transparent, 0),
               16);
@@ -119,18 +119,18 @@ TEST(ConsoleFont, InvalidBytesDrawAVisibleReplacement) {
 // Drawing partly outside the target keeps exactly the visible part of the character.
 TEST(ConsoleFont, DrawingIsClippedToTheTarget) {
     const std::string ch = sjis("あ");
-    pixels::Bitmap whole(16, 16, 0);
+    platform::pixels::Bitmap whole(16, 16, 0);
     consoleFont().drawChar(whole, 0, 0, ch, kInk, Background::Opaque, kBack);
     struct Row {
         int32_t x, y;
     } rows[] = {{-5, -3}, {7, 9}, {-15, 0}, {0, -15}, {-16, 0}, {20, 20}};
     for (const Row& r : rows) {
-        pixels::Bitmap part(10, 12, kPaper);
+        platform::pixels::Bitmap part(10, 12, kPaper);
         consoleFont().drawChar(part, r.x, r.y, ch, kInk, Background::Opaque, kBack);
         for (int32_t y = 0; y < part.height; ++y) {
             for (int32_t x = 0; x < part.width; ++x) {
                 const int32_t sx = x - r.x, sy = y - r.y;
-                const pixels::Colour expected = whole.contains(sx, sy) ? whole.at(sx, sy) : kPaper;
+                const platform::pixels::Colour expected = whole.contains(sx, sy) ? whole.at(sx, sy) : kPaper;
                 ASSERT_EQ(part.at(x, y), expected)
                     << "drawn at " << r.x << "," << r.y << ": pixel " << x << "," << y;
             }

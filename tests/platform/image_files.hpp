@@ -26,7 +26,7 @@ struct BmpSpec {
     int32_t height = 0; // negative: top-down
     uint16_t bpp = 24;
     uint32_t compression = 0;
-    std::vector<pixels::Colour> palette;
+    std::vector<platform::pixels::Colour> palette;
     uint32_t coloursUsed = 0;
     std::array<uint32_t, 4>
         masks{};                  // red, green, blue, alpha: inside the header (52+) or after a 40-byte one
@@ -77,7 +77,7 @@ inline std::string bmpFile(const BmpSpec& spec) {
     if (masksAfter) {
         for (uint32_t i = 0; i < maskBytes / 4; ++i) put32(s, spec.masks[i]);
     }
-    for (pixels::Colour c : spec.palette) {
+    for (platform::pixels::Colour c : spec.palette) {
         s += static_cast<char>((c >> 16) & 0xFF); // blue
         s += static_cast<char>((c >> 8) & 0xFF);  // green
         s += static_cast<char>(c & 0xFF);         // red
@@ -128,7 +128,7 @@ inline std::vector<uint8_t> packRows(const std::vector<std::vector<uint32_t>>& r
 }
 
 // A 24-bit bottom-up BMP of the bitmap.
-inline std::string bmpOf(const pixels::Bitmap& b) {
+inline std::string bmpOf(const platform::pixels::Bitmap& b) {
     std::vector<std::vector<uint32_t>> rows;
     for (int32_t y = 0; y < b.height; ++y) rows.emplace_back(b.row(y), b.row(y) + b.width);
     BmpSpec spec;
@@ -142,7 +142,7 @@ inline std::string bmpOf(const pixels::Bitmap& b) {
 struct GifFrame {
     uint16_t left = 0, top = 0, width = 0, height = 0;
     bool interlaced = false;
-    std::vector<pixels::Colour> localPalette; // power of two entries, or none
+    std::vector<platform::pixels::Colour> localPalette; // power of two entries, or none
     int transparent = -1;                     // a graphic control block before the frame when >= 0
     std::vector<uint8_t> indices;             // width x height, rows in display order
 };
@@ -184,8 +184,8 @@ inline std::string gifLzw(const std::vector<uint8_t>& indices) {
     return blocks;
 }
 
-inline void putPalette(std::string& s, const std::vector<pixels::Colour>& palette) {
-    for (pixels::Colour c : palette) {
+inline void putPalette(std::string& s, const std::vector<platform::pixels::Colour>& palette) {
+    for (platform::pixels::Colour c : palette) {
         s += static_cast<char>(c & 0xFF);
         s += static_cast<char>((c >> 8) & 0xFF);
         s += static_cast<char>((c >> 16) & 0xFF);
@@ -199,7 +199,7 @@ inline int paletteBits(size_t n) {
 }
 
 inline std::string gifFile(uint16_t screenW, uint16_t screenH,
-                           const std::vector<pixels::Colour>& globalPalette,
+                           const std::vector<platform::pixels::Colour>& globalPalette,
                            const std::vector<GifFrame>& frames) {
     std::string s = "GIF89a";
     put16(s, screenW);

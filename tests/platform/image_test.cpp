@@ -22,7 +22,7 @@ std::span<const uint8_t> bytesOf(const std::string& s) {
     return {reinterpret_cast<const uint8_t*>(s.data()), s.size()};
 }
 
-constexpr pixels::Colour kRed = 0x0000FF, kGreen = 0x00FF00, kBlue = 0xFF0000, kWhite = 0xFFFFFF;
+constexpr platform::pixels::Colour kRed = 0x0000FF, kGreen = 0x00FF00, kBlue = 0xFF0000, kWhite = 0xFFFFFF;
 
 // Every stored layout decodes the same 3 x 2 picture (odd width, so rows carry padding):
 //   R G B
@@ -110,9 +110,9 @@ TEST(BmpDecoder, NarrowChannelsWidenToTheFullRange) {
     one.height = 1;
     const auto decoded = platform::decodeBmp(bytesOf(image_files::bmpFile(one)));
     ASSERT_TRUE(decoded);
-    EXPECT_EQ(decoded->at(0, 0), pixels::rgb(132, 4, 8)) << pixel_art::hex(decoded->at(0, 0));
-    EXPECT_EQ(decoded->at(1, 0), pixels::rgb(255, 255, 255)) << pixel_art::hex(decoded->at(1, 0));
-    EXPECT_EQ(decoded->at(2, 0), pixels::rgb(8, 0, 0)) << pixel_art::hex(decoded->at(2, 0));
+    EXPECT_EQ(decoded->at(0, 0), platform::pixels::rgb(132, 4, 8)) << pixel_art::hex(decoded->at(0, 0));
+    EXPECT_EQ(decoded->at(1, 0), platform::pixels::rgb(255, 255, 255)) << pixel_art::hex(decoded->at(1, 0));
+    EXPECT_EQ(decoded->at(2, 0), platform::pixels::rgb(8, 0, 0)) << pixel_art::hex(decoded->at(2, 0));
 }
 
 TEST(BmpDecoder, PaletteShorterThanTheIndicesGivesBlack) {
@@ -225,7 +225,7 @@ TEST(ImageSize, BoundsAreInclusive) {
 // Grey levels survive the colour conversion exactly at quality 100 (no chroma); a saturated
 // colour comes back within rounding, which still tells red from blue.
 TEST(JpegDecoder, DecodesWhatWasEncoded) {
-    pixels::Bitmap image(16, 8);
+    platform::pixels::Bitmap image(16, 8);
     for (int32_t y = 0; y < 8; ++y)
         for (int32_t x = 0; x < 16; ++x) image.at(x, y) = x < 8 ? 0x808080 : 0xFFFFFF;
     const std::vector<uint8_t> file = testing_support::encodeJpeg(image, 100);
@@ -234,10 +234,10 @@ TEST(JpegDecoder, DecodesWhatWasEncoded) {
     ASSERT_TRUE(decoded);
     EXPECT_TRUE(sameImage(*decoded, image, "jpeg_greys"));
 
-    const pixels::Bitmap red(8, 8, kRed);
+    const platform::pixels::Bitmap red(8, 8, kRed);
     const auto redBack = platform::decodeJpeg(testing_support::encodeJpeg(red, 100));
     ASSERT_TRUE(redBack);
-    for (pixels::Colour c : redBack->pixels) {
+    for (platform::pixels::Colour c : redBack->pixels) {
         const int r = c & 0xFF, g = (c >> 8) & 0xFF, b = (c >> 16) & 0xFF;
         ASSERT_TRUE(r >= 250 && g <= 5 && b <= 5 && (c >> 24) == 0)
             << "expected red, got " << pixel_art::hex(c);
@@ -245,9 +245,10 @@ TEST(JpegDecoder, DecodesWhatWasEncoded) {
 }
 
 TEST(JpegDecoder, RefusesTruncatedCorruptAndOversizedFiles) {
-    pixels::Bitmap image(32, 32);
+    platform::pixels::Bitmap image(32, 32);
     for (int32_t y = 0; y < 32; ++y)
-        for (int32_t x = 0; x < 32; ++x) image.at(x, y) = static_cast<pixels::Colour>(x * 8 | y * 8 << 8);
+        for (int32_t x = 0; x < 32; ++x)
+            image.at(x, y) = static_cast<platform::pixels::Colour>(x * 8 | y * 8 << 8);
     const std::vector<uint8_t> file = testing_support::encodeJpeg(image, 90);
     ASSERT_TRUE(platform::decodeJpeg(file));
     // The frame header (SOF0: FF C0, length, precision, height, width) carries the size.
@@ -281,7 +282,7 @@ TEST(JpegDecoder, RefusesTruncatedCorruptAndOversizedFiles) {
     for (const Case& c : cases) EXPECT_FALSE(platform::decodeJpeg(c.file).has_value()) << c.name;
 }
 
-const std::vector<pixels::Colour> kPalette = {0x000000, kRed, kGreen, kBlue};
+const std::vector<platform::pixels::Colour> kPalette = {0x000000, kRed, kGreen, kBlue};
 
 GifFrame frame(uint16_t left, uint16_t top, uint16_t w, uint16_t h, std::vector<uint8_t> indices) {
     GifFrame f;

@@ -18,41 +18,41 @@ TEST(PixelBlit, RasterOperationsAreExactOnEveryColourBit) {
     struct Row {
         const char* name;
         uint32_t rop;
-        pixels::Colour expectedFromAOverC; // source a onto destination c
-        pixels::Colour expectedFromBOverD; // source b onto destination d
+        platform::pixels::Colour expectedFromAOverC; // source a onto destination c
+        platform::pixels::Colour expectedFromBOverD; // source b onto destination d
     } rows[] = {
         {"zero means copy", 0, 0x123456, 0x0F0F0F},
-        {"copy", pixels::kSrcCopy, 0x123456, 0x0F0F0F},
-        {"and", pixels::kSrcAnd, 0x123456 & 0x654321, 0x000000},
-        {"paint", pixels::kSrcPaint, 0x123456 | 0x654321, 0xFFFFFF},
+        {"copy", platform::pixels::kSrcCopy, 0x123456, 0x0F0F0F},
+        {"and", platform::pixels::kSrcAnd, 0x123456 & 0x654321, 0x000000},
+        {"paint", platform::pixels::kSrcPaint, 0x123456 | 0x654321, 0xFFFFFF},
     };
     for (const Row& r : rows) {
-        pixels::Bitmap dst = art({"cd"});
-        const pixels::Bitmap src = art({"ab"});
-        ASSERT_TRUE(pixels::blit(dst, 0, 0, 2, 1, src, 0, 0, r.rop)) << r.name;
+        platform::pixels::Bitmap dst = art({"cd"});
+        const platform::pixels::Bitmap src = art({"ab"});
+        ASSERT_TRUE(platform::pixels::blit(dst, 0, 0, 2, 1, src, 0, 0, r.rop)) << r.name;
         EXPECT_EQ(dst.at(0, 0), r.expectedFromAOverC) << r.name;
         EXPECT_EQ(dst.at(1, 0), r.expectedFromBOverD) << r.name;
         // The stretching path must agree with the natural-size one.
-        pixels::Bitmap stretched = art({"cd"});
-        const pixels::Bitmap half = art({"a"});
-        ASSERT_TRUE(pixels::stretchBlit(stretched, 0, 0, 1, 1, src, 0, 0, 1, 1, r.rop)) << r.name;
-        ASSERT_TRUE(pixels::stretchBlit(stretched, 1, 0, 1, 1, src, 1, 0, 2, 1, r.rop)) << r.name;
+        platform::pixels::Bitmap stretched = art({"cd"});
+        const platform::pixels::Bitmap half = art({"a"});
+        ASSERT_TRUE(platform::pixels::stretchBlit(stretched, 0, 0, 1, 1, src, 0, 0, 1, 1, r.rop)) << r.name;
+        ASSERT_TRUE(platform::pixels::stretchBlit(stretched, 1, 0, 1, 1, src, 1, 0, 2, 1, r.rop)) << r.name;
         EXPECT_EQ(stretched.at(0, 0), r.expectedFromAOverC) << r.name << " (stretch)";
         EXPECT_EQ(stretched.at(1, 0), r.expectedFromBOverD) << r.name << " (stretch)";
     }
 }
 
 TEST(PixelBlit, UnknownRasterOperationDrawsNothingAndFails) {
-    pixels::Bitmap dst = art({"cd"});
-    const pixels::Bitmap src = art({"ab"});
-    EXPECT_FALSE(pixels::blit(dst, 0, 0, 2, 1, src, 0, 0, 0x00660046));
-    EXPECT_FALSE(pixels::stretchBlit(dst, 0, 0, 4, 1, src, 0, 0, 2, 1, 0x00660046));
+    platform::pixels::Bitmap dst = art({"cd"});
+    const platform::pixels::Bitmap src = art({"ab"});
+    EXPECT_FALSE(platform::pixels::blit(dst, 0, 0, 2, 1, src, 0, 0, 0x00660046));
+    EXPECT_FALSE(platform::pixels::stretchBlit(dst, 0, 0, 4, 1, src, 0, 0, 2, 1, 0x00660046));
     EXPECT_TRUE(sameImage(dst, art({"cd"}), "blit_unknown_rop"));
 }
 
 // A 2 x 2 picture put at every side of a 4 x 3 target, partly and wholly outside.
 TEST(PixelBlit, ClipsAtEveryEdge) {
-    const pixels::Bitmap src = art({"RG", "BY"});
+    const platform::pixels::Bitmap src = art({"RG", "BY"});
     struct Row {
         int32_t x, y;
         Rows expected;
@@ -66,12 +66,13 @@ TEST(PixelBlit, ClipsAtEveryEdge) {
         {INT32_MAX, 0, {"....", "....", "...."}},
     };
     for (const Row& r : rows) {
-        pixels::Bitmap dst(4, 3);
-        ASSERT_TRUE(pixels::blit(dst, r.x, r.y, 2, 2, src, 0, 0, pixels::kSrcCopy));
+        platform::pixels::Bitmap dst(4, 3);
+        ASSERT_TRUE(platform::pixels::blit(dst, r.x, r.y, 2, 2, src, 0, 0, platform::pixels::kSrcCopy));
         EXPECT_TRUE(
             sameImage(dst, art(r.expected), "blit_clip_" + std::to_string(r.x) + "_" + std::to_string(r.y)));
-        pixels::Bitmap viaStretch(4, 3);
-        ASSERT_TRUE(pixels::stretchBlit(viaStretch, r.x, r.y, 2, 2, src, 0, 0, 2, 2, pixels::kSrcCopy));
+        platform::pixels::Bitmap viaStretch(4, 3);
+        ASSERT_TRUE(platform::pixels::stretchBlit(viaStretch, r.x, r.y, 2, 2, src, 0, 0, 2, 2,
+                                                  platform::pixels::kSrcCopy));
         EXPECT_TRUE(sameImage(viaStretch, art(r.expected), "stretch_clip_" + std::to_string(r.x)));
     }
 }
@@ -79,29 +80,29 @@ TEST(PixelBlit, ClipsAtEveryEdge) {
 // The one-pass sprite pair gives exactly the pixels of the mask with AND and then the sprite with
 // OR, wherever it lands (inside, over each edge, outside); a pair of two sizes draws nothing.
 TEST(PixelBlit, MaskedSpriteEqualsAndThenPaint) {
-    pixels::Bitmap mask(5, 4), sprite(5, 4), ground(9, 7);
+    platform::pixels::Bitmap mask(5, 4), sprite(5, 4), ground(9, 7);
     uint32_t seed = 12345;
     const auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 8 & 0xFFFFFF; };
     for (auto* b : {&mask, &sprite, &ground})
-        for (pixels::Colour& c : b->pixels) c = next();
+        for (platform::pixels::Colour& c : b->pixels) c = next();
     const int32_t places[][2] = {{2, 1}, {-3, 0}, {6, 5}, {0, -2}, {-5, 0}, {9, 0}, {INT32_MIN, 3}};
     for (const auto& at : places) {
-        pixels::Bitmap expected = ground, actual = ground;
-        pixels::blit(expected, at[0], at[1], 5, 4, mask, 0, 0, pixels::kSrcAnd);
-        pixels::blit(expected, at[0], at[1], 5, 4, sprite, 0, 0, pixels::kSrcPaint);
-        ASSERT_TRUE(pixels::maskedBlit(actual, at[0], at[1], mask, sprite));
+        platform::pixels::Bitmap expected = ground, actual = ground;
+        platform::pixels::blit(expected, at[0], at[1], 5, 4, mask, 0, 0, platform::pixels::kSrcAnd);
+        platform::pixels::blit(expected, at[0], at[1], 5, 4, sprite, 0, 0, platform::pixels::kSrcPaint);
+        ASSERT_TRUE(platform::pixels::maskedBlit(actual, at[0], at[1], mask, sprite));
         EXPECT_TRUE(
             sameImage(actual, expected, "masked_" + std::to_string(at[0]) + "_" + std::to_string(at[1])));
     }
-    pixels::Bitmap untouched = ground;
-    EXPECT_FALSE(pixels::maskedBlit(untouched, 0, 0, mask, pixels::Bitmap(5, 3)));
+    platform::pixels::Bitmap untouched = ground;
+    EXPECT_FALSE(platform::pixels::maskedBlit(untouched, 0, 0, mask, platform::pixels::Bitmap(5, 3)));
     EXPECT_EQ(untouched.pixels, ground.pixels);
 }
 
 // Destination pixel i takes source pixel i * sw / w (integer division), also where the left or
 // top part of the stretched rectangle lies outside the target.
 TEST(PixelBlit, NearestNeighbourStretchTakesSourceIndexTimesRatio) {
-    const pixels::Bitmap three = art({"RGB"});
+    const platform::pixels::Bitmap three = art({"RGB"});
     struct Row {
         const char* name;
         int32_t x, y, w, h;
@@ -114,33 +115,37 @@ TEST(PixelBlit, NearestNeighbourStretchTakesSourceIndexTimesRatio) {
         {"3 to 6 from 3", 3, 1, 6, 1, {".......", "...RRGG"}},
     };
     for (const Row& r : rows) {
-        pixels::Bitmap dst(7, 2);
-        ASSERT_TRUE(pixels::stretchBlit(dst, r.x, r.y, r.w, r.h, three, 0, 0, 3, 1, pixels::kSrcCopy));
+        platform::pixels::Bitmap dst(7, 2);
+        ASSERT_TRUE(platform::pixels::stretchBlit(dst, r.x, r.y, r.w, r.h, three, 0, 0, 3, 1,
+                                                  platform::pixels::kSrcCopy));
         EXPECT_TRUE(sameImage(dst, art(r.expected), std::string("stretch_") + r.name)) << r.name;
     }
     // Rows follow the same rule: 2 rows to 5 give 0,0,0,1,1.
-    const pixels::Bitmap column = art({"R", "B"});
-    pixels::Bitmap tall(1, 5);
-    ASSERT_TRUE(pixels::stretchBlit(tall, 0, 0, 1, 5, column, 0, 0, 1, 2, pixels::kSrcCopy));
+    const platform::pixels::Bitmap column = art({"R", "B"});
+    platform::pixels::Bitmap tall(1, 5);
+    ASSERT_TRUE(
+        platform::pixels::stretchBlit(tall, 0, 0, 1, 5, column, 0, 0, 1, 2, platform::pixels::kSrcCopy));
     EXPECT_TRUE(sameImage(tall, art({"R", "R", "R", "B", "B"}), "stretch_rows"));
 }
 
 TEST(PixelBlit, SourcePixelsOutsideTheSourceLeaveTheTargetAlone) {
-    const pixels::Bitmap src = art({"RG", "BY"});
-    pixels::Bitmap dst = art({"WWW", "WWW", "WWW"});
-    ASSERT_TRUE(pixels::blit(dst, 0, 0, 3, 3, src, -1, 0, pixels::kSrcCopy));
+    const platform::pixels::Bitmap src = art({"RG", "BY"});
+    platform::pixels::Bitmap dst = art({"WWW", "WWW", "WWW"});
+    ASSERT_TRUE(platform::pixels::blit(dst, 0, 0, 3, 3, src, -1, 0, platform::pixels::kSrcCopy));
     EXPECT_TRUE(sameImage(dst, art({"WRG", "WBY", "WWW"}), "blit_source_outside"));
-    pixels::Bitmap stretched = art({"WWWW", "WWWW"});
-    ASSERT_TRUE(pixels::stretchBlit(stretched, 0, 0, 4, 2, src, 1, 1, 2, 2, pixels::kSrcCopy));
+    platform::pixels::Bitmap stretched = art({"WWWW", "WWWW"});
+    ASSERT_TRUE(
+        platform::pixels::stretchBlit(stretched, 0, 0, 4, 2, src, 1, 1, 2, 2, platform::pixels::kSrcCopy));
     EXPECT_TRUE(sameImage(stretched, art({"YYWW", "WWWW"}), "stretch_source_outside"));
 }
 
 TEST(PixelBlit, EmptyRectanglesDrawNothing) {
-    const pixels::Bitmap src = art({"RG"});
+    const platform::pixels::Bitmap src = art({"RG"});
     for (auto [w, h] : {std::pair{0, 1}, {1, 0}, {-2, 1}, {2, -1}}) {
-        pixels::Bitmap dst = art({"WW"});
-        EXPECT_TRUE(pixels::blit(dst, 0, 0, w, h, src, 0, 0, pixels::kSrcCopy));
-        EXPECT_TRUE(pixels::stretchBlit(dst, 0, 0, w, h, src, 0, 0, 2, 1, pixels::kSrcCopy));
+        platform::pixels::Bitmap dst = art({"WW"});
+        EXPECT_TRUE(platform::pixels::blit(dst, 0, 0, w, h, src, 0, 0, platform::pixels::kSrcCopy));
+        EXPECT_TRUE(
+            platform::pixels::stretchBlit(dst, 0, 0, w, h, src, 0, 0, 2, 1, platform::pixels::kSrcCopy));
         EXPECT_TRUE(sameImage(dst, art({"WW"}), "blit_empty")) << w << "x" << h;
     }
 }
@@ -155,35 +160,35 @@ TEST(PixelBlit, OverlappingSourceAndTargetReadTheOldPixels) {
         uint32_t rop;
         Rows expected;
     } rows[] = {
-        {"down", 0, 1, pixels::kSrcCopy, {"RGB", "RGB", "YMC"}},
-        {"up", 0, -1, pixels::kSrcCopy, {"YMC", "abc", "abc"}},
-        {"right", 1, 0, pixels::kSrcCopy, {"RRG", "YYM", "aab"}},
-        {"left", -1, 0, pixels::kSrcCopy, {"GBB", "MCC", "bcc"}},
-        {"right and", 1, 0, pixels::kSrcAnd, {}},
-        {"down paint", 0, 1, pixels::kSrcPaint, {}},
+        {"down", 0, 1, platform::pixels::kSrcCopy, {"RGB", "RGB", "YMC"}},
+        {"up", 0, -1, platform::pixels::kSrcCopy, {"YMC", "abc", "abc"}},
+        {"right", 1, 0, platform::pixels::kSrcCopy, {"RRG", "YYM", "aab"}},
+        {"left", -1, 0, platform::pixels::kSrcCopy, {"GBB", "MCC", "bcc"}},
+        {"right and", 1, 0, platform::pixels::kSrcAnd, {}},
+        {"down paint", 0, 1, platform::pixels::kSrcPaint, {}},
     };
     for (const Row& r : rows) {
-        pixels::Bitmap b = art(start);
+        platform::pixels::Bitmap b = art(start);
         // What a separate copy of the source gives is the reference.
-        pixels::Bitmap reference = art(start);
-        const pixels::Bitmap before = art(start);
-        ASSERT_TRUE(pixels::blit(reference, r.dx, r.dy, 3, 3, before, 0, 0, r.rop));
-        ASSERT_TRUE(pixels::blit(b, r.dx, r.dy, 3, 3, b, 0, 0, r.rop));
+        platform::pixels::Bitmap reference = art(start);
+        const platform::pixels::Bitmap before = art(start);
+        ASSERT_TRUE(platform::pixels::blit(reference, r.dx, r.dy, 3, 3, before, 0, 0, r.rop));
+        ASSERT_TRUE(platform::pixels::blit(b, r.dx, r.dy, 3, 3, b, 0, 0, r.rop));
         EXPECT_TRUE(sameImage(b, reference, std::string("overlap_") + r.name)) << r.name;
         if (!r.expected.empty()) {
             EXPECT_TRUE(sameImage(b, art(r.expected), std::string("overlap_") + r.name));
         }
     }
-    pixels::Bitmap b = art({"RGB", "YMC", "abc"});
-    ASSERT_TRUE(pixels::stretchBlit(b, 0, 0, 3, 3, b, 1, 1, 2, 2, pixels::kSrcCopy));
+    platform::pixels::Bitmap b = art({"RGB", "YMC", "abc"});
+    ASSERT_TRUE(platform::pixels::stretchBlit(b, 0, 0, 3, 3, b, 1, 1, 2, 2, platform::pixels::kSrcCopy));
     EXPECT_TRUE(sameImage(b, art({"MMC", "MMC", "bbc"}), "overlap_stretch"));
 }
 
 TEST(PixelFill, FillsTheClippedRectangle) {
-    pixels::Bitmap b = art({"WWW", "WWW"});
-    pixels::fillRect(b, 1, -1, 5, 2, 0);
+    platform::pixels::Bitmap b = art({"WWW", "WWW"});
+    platform::pixels::fillRect(b, 1, -1, 5, 2, 0);
     EXPECT_TRUE(sameImage(b, art({"W..", "WWW"}), "fill_clipped"));
-    pixels::fillRect(b, 0, 0, 0, 5, 0);
+    platform::pixels::fillRect(b, 0, 0, 0, 5, 0);
     EXPECT_TRUE(sameImage(b, art({"W..", "WWW"}), "fill_empty"));
 }
 
@@ -209,9 +214,9 @@ TEST(PixelRectangle, OutlineAndFillWithRightAndBottomEdgesExcluded) {
          {"BBBBBB", "BBBBBB", "BBBBBB", "BBBBBB", "BBBBBB"}},
     };
     for (const Row& r : rows) {
-        pixels::Bitmap b(6, 5, 0xFFFFFF);
-        pixels::rectangle(b, r.l, r.t, r.r, r.b, 0x0000FF,
-                          r.filled ? std::optional<pixels::Colour>(0xFF0000) : std::nullopt);
+        platform::pixels::Bitmap b(6, 5, 0xFFFFFF);
+        platform::pixels::rectangle(b, r.l, r.t, r.r, r.b, 0x0000FF,
+                          r.filled ? std::optional<platform::pixels::Colour>(0xFF0000) : std::nullopt);
         EXPECT_TRUE(sameImage(b, art(r.expected), std::string("rectangle_") + r.name)) << r.name;
     }
 }
@@ -231,22 +236,22 @@ TEST(PixelLine, StepsAlongTheLongerAxisAndLeavesOutTheEndPoint) {
         {"from far left", -2000000000, 2, 2000000000, 2, {".....", ".....", "RRRRR", "....."}},
     };
     for (const Row& r : rows) {
-        pixels::Bitmap b(5, 4);
-        pixels::line(b, r.x1, r.y1, r.x2, r.y2, 0x0000FF);
+        platform::pixels::Bitmap b(5, 4);
+        platform::pixels::line(b, r.x1, r.y1, r.x2, r.y2, 0x0000FF);
         EXPECT_TRUE(sameImage(b, art(r.expected), std::string("line_") + r.name)) << r.name;
     }
 }
 
 TEST(PixelPoint, SetAndGetInsideAndOutside) {
-    pixels::Bitmap b(2, 2);
-    pixels::setPixel(b, 1, 0, 0x123456);
-    pixels::setPixel(b, 2, 0, 0xFFFFFF);
-    pixels::setPixel(b, -1, 1, 0xFFFFFF);
-    pixels::setPixel(b, 0, 1, 0xAB123456); // only the colour bits are kept
+    platform::pixels::Bitmap b(2, 2);
+    platform::pixels::setPixel(b, 1, 0, 0x123456);
+    platform::pixels::setPixel(b, 2, 0, 0xFFFFFF);
+    platform::pixels::setPixel(b, -1, 1, 0xFFFFFF);
+    platform::pixels::setPixel(b, 0, 1, 0xAB123456); // only the colour bits are kept
     EXPECT_TRUE(sameImage(b, art({".a", "a."}), "set_pixel"));
-    EXPECT_EQ(pixels::getPixel(b, 1, 0), 0x123456u);
-    EXPECT_EQ(pixels::getPixel(b, 2, 0), pixels::kInvalidColour);
-    EXPECT_EQ(pixels::getPixel(b, 0, -1), pixels::kInvalidColour);
+    EXPECT_EQ(platform::pixels::getPixel(b, 1, 0), 0x123456u);
+    EXPECT_EQ(platform::pixels::getPixel(b, 2, 0), platform::pixels::kInvalidColour);
+    EXPECT_EQ(platform::pixels::getPixel(b, 0, -1), platform::pixels::kInvalidColour);
 }
 
 } // namespace

@@ -86,7 +86,7 @@ TEST(Cp932, InvalidBytesBecomeReplacementCharacters) {
 }
 
 TEST(PngWriter, WritesSignatureAndHeader) {
-    pixels::Bitmap b(3, 2, pixels::rgb(255, 0, 0));
+    platform::pixels::Bitmap b(3, 2, platform::pixels::rgb(255, 0, 0));
     auto png = platform::encodePng(b);
     ASSERT_GT(png.size(), 33u);
     EXPECT_EQ(png[0], 0x89);

@@ -193,7 +193,7 @@ TEST_F(WindowThread, OpensWithTheFirstTitleAndPaints) {
 TEST_F(WindowThread, SettingsReachTheWindow) {
     win::setTitle(platform::cp932::fromUtf8("スクロール背景作成ツール"));
     EXPECT_EQ(win::titleUtf8(), "スクロール背景作成ツール");
-    win::setIcons({pixels::Bitmap(32, 32, 0x00FF00)});
+    win::setIcons({platform::pixels::Bitmap(32, 32, 0x00FF00)});
     const int before = paints.load();
     win::setResizable(false);
     win::setPosition(0, 0);
@@ -380,11 +380,11 @@ TEST_F(WindowThread, AltEnterTogglesTheFullscreenViewAndBack) {
         EXPECT_TRUE(g.x == 10 && g.y == 20 && g.clientWidth == 400 && g.clientHeight == 300)
             << what << ": the window is " << g.clientWidth << "x" << g.clientHeight << " at " << g.x << ","
             << g.y;
-        const pixels::Bitmap own = win::presentedPixels();
+        const platform::pixels::Bitmap own = win::presentedPixels();
         ASSERT_TRUE(own.width == 400 && own.height == 300) << what;
         EXPECT_TRUE(own.at(0, 0) == patternAt(0, 0) && own.at(399, 299) == patternAt(399, 299)) << what;
 
-        const pixels::Bitmap shown = win::shownPixels();
+        const platform::pixels::Bitmap shown = win::shownPixels();
         const win::Placement p = win::fullscreenPlacement(400, 300, shown.width, shown.height);
         if (fullscreen) {
             ASSERT_GE(p.scale, 2) << "the dummy screen is " << shown.width << "x" << shown.height;
@@ -509,14 +509,14 @@ TEST_F(WindowThread, AltPlusAndAltMinusStepTheScale) {
         if (!st.fullscreen) {
             EXPECT_TRUE(g.windowWidth == 400 * st.scale && g.windowHeight == 300 * st.scale)
                 << st.what << ": the window is " << g.windowWidth << "x" << g.windowHeight;
-            const pixels::Bitmap shown = win::shownPixels();
+            const platform::pixels::Bitmap shown = win::shownPixels();
             int wrong = 0;
             for (int32_t y = 0; y < shown.height; ++y)
                 for (int32_t x = 0; x < shown.width; ++x)
                     if (shown.at(x, y) != patternAt(x / st.scale, y / st.scale) && ++wrong <= 3)
                         ADD_FAILURE() << st.what << ": pixel " << x << "," << y << " is not in its block";
         }
-        const pixels::Bitmap own = win::presentedPixels();
+        const platform::pixels::Bitmap own = win::presentedPixels();
         ASSERT_TRUE(own.width == 400 && own.height == 300) << st.what;
         EXPECT_TRUE(own.at(0, 0) == patternAt(0, 0) && own.at(399, 299) == patternAt(399, 299)) << st.what;
     }

@@ -13,8 +13,8 @@
 #include <memory>
 
 using namespace shooter;
-using pixels::Colour;
-using pixels::rgb;
+using platform::pixels::Colour;
+using platform::pixels::rgb;
 
 namespace {
 
@@ -35,16 +35,16 @@ constexpr Colour kBlue = rgb(0, 0, 255);
 // 8 x 8 sprites with black (transparent) pixels in a pattern; kind 7 frame 1 is 32 x 32 with a
 // near-black pixel that must stay opaque. Kind 2 frame 1 is red with a 2 x 2 black hole at (3, 3),
 // kind 3 frame 1 solid blue: the renderer's scene uses them.
-pixels::Bitmap spriteArt(int k, int f) {
+platform::pixels::Bitmap spriteArt(int k, int f) {
     if (k == 2 && f == 1) {
-        pixels::Bitmap b(8, 8, kRed);
+        platform::pixels::Bitmap b(8, 8, kRed);
         for (int y = 3; y <= 4; ++y)
             for (int x = 3; x <= 4; ++x) b.at(x, y) = 0;
         return b;
     }
-    if (k == 3 && f == 1) return pixels::Bitmap(8, 8, kBlue);
+    if (k == 3 && f == 1) return platform::pixels::Bitmap(8, 8, kBlue);
     const int side = k == 7 && f == 1 ? 32 : 8;
-    pixels::Bitmap b(side, side, spriteColour(k, f));
+    platform::pixels::Bitmap b(side, side, spriteColour(k, f));
     for (int y = 0; y < side; ++y)
         for (int x = 0; x < side; ++x)
             if ((x + y + k + f) % 3 == 0) b.at(x, y) = 0;
@@ -67,22 +67,23 @@ class PictureScene : public ::testing::Test {
         for (int k = 1; k <= kSpriteKinds; ++k)
             for (int f = 1; f <= kSpriteFrames; ++f)
                 if (!(k == 5 && f == 2)) write(spriteFileName(k, f), spriteArt(k, f));
-        for (int t = 0; t < kTileCount; ++t) write(tileFileName(t), pixels::Bitmap(16, 16, tileColour(t)));
+        for (int t = 0; t < kTileCount; ++t)
+            write(tileFileName(t), platform::pixels::Bitmap(16, 16, tileColour(t)));
         std::filesystem::current_path(dir.path());
         prompt::createCanvas(640, 490, 640, 490);
         loadPictures(p);
         // Both pictures start as the row-coloured ground.
-        pixels::Bitmap ground(kPlayfieldWidth, kPlayfieldHeight);
+        platform::pixels::Bitmap ground(kPlayfieldWidth, kPlayfieldHeight);
         for (int y = 0; y < ground.height; ++y) std::fill_n(ground.row(y), ground.width, groundColour(y));
-        p.screenPicture.replaceBitmap(std::make_unique<pixels::Bitmap>(ground));
-        p.backgroundPicture.replaceBitmap(std::make_unique<pixels::Bitmap>(ground));
+        p.screenPicture.replaceBitmap(std::make_unique<platform::pixels::Bitmap>(ground));
+        p.backgroundPicture.replaceBitmap(std::make_unique<platform::pixels::Bitmap>(ground));
     }
     void TearDown() override {
         pictures.reset();
         prompt::destroyCanvas();
         std::filesystem::current_path(previous);
     }
-    void write(const std::string& name, const pixels::Bitmap& b) {
+    void write(const std::string& name, const platform::pixels::Bitmap& b) {
         testing_support::writeFile(dir / platform::nativePath(name), image_files::bmpOf(b));
     }
     void place(int slot, int16_t kind, int16_t frame, double x, double y) {
@@ -91,7 +92,7 @@ class PictureScene : public ::testing::Test {
         game.o().x[static_cast<size_t>(slot)] = x;
         game.o().y[static_cast<size_t>(slot)] = y;
     }
-    static pixels::Bitmap windowPixels() {
+    static platform::pixels::Bitmap windowPixels() {
         prompt::CanvasLock canvas;
         return *canvas.window();
     }
@@ -100,14 +101,14 @@ class PictureScene : public ::testing::Test {
 TEST_F(PictureScene, EverySpriteLoadsWithItsExactMaskAndNoPictureScansAgain) {
     for (int k = 1; k <= kSpriteKinds; ++k) {
         for (int f = 1; f <= kSpriteFrames; ++f) {
-            const pixels::Bitmap* sprite = p.sprite(k, f).bitmap();
-            const pixels::Bitmap* mask = p.mask(k, f).bitmap();
+            const platform::pixels::Bitmap* sprite = p.sprite(k, f).bitmap();
+            const platform::pixels::Bitmap* mask = p.mask(k, f).bitmap();
             if (k == 5 && f == 2) {
                 EXPECT_EQ(sprite, nullptr) << "the missing file leaves its sprite empty";
                 EXPECT_EQ(mask, nullptr) << "and its mask";
                 continue;
             }
-            const pixels::Bitmap art = spriteArt(k, f);
+            const platform::pixels::Bitmap art = spriteArt(k, f);
             ASSERT_NE(sprite, nullptr) << k << "-" << f;
             ASSERT_NE(mask, nullptr) << k << "-" << f;
             ASSERT_EQ(mask->width, art.width) << k << "-" << f;
@@ -178,7 +179,7 @@ TEST_F(PictureScene, SpritesAreMaskedOrderedClippedAndTruncated) {
         {260, 200, groundColour(200), "missing picture"},
     };
     // Shown 14 pixels up: playfield row y is window row y - 14.
-    const pixels::Bitmap shown = windowPixels();
+    const platform::pixels::Bitmap shown = windowPixels();
     for (const Probe& pr : probes)
         EXPECT_EQ(shown.at(pr.x, pr.y - 14), pr.expect)
             << pr.what << " at (" << pr.x << ", " << pr.y
@@ -204,7 +205,7 @@ TEST_F(PictureScene, RowsComeInAtTheTopAndScrollDownWithTheGround) {
         renderFrame(g, p);
     };
     frame(24); // row 3 is due
-    const pixels::Bitmap first = *p.screenPicture.bitmap();
+    const platform::pixels::Bitmap first = *p.screenPicture.bitmap();
     EXPECT_EQ(first.pixels, p.backgroundPicture.bitmap()->pixels) << "both pictures keep the same background";
     EXPECT_EQ(first.at(0, 0), tileColour(1));
     EXPECT_EQ(first.at(15, 15), tileColour(1));
@@ -221,7 +222,7 @@ TEST_F(PictureScene, RowsComeInAtTheTopAndScrollDownWithTheGround) {
     game.o().kind[kFirstGroundSlot] = 0; // keep the turret out of the pictures below
 
     for (int16_t counter = 23; counter >= 16; --counter) frame(counter);
-    const pixels::Bitmap& later = *p.screenPicture.bitmap();
+    const platform::pixels::Bitmap& later = *p.screenPicture.bitmap();
     EXPECT_EQ(later.at(0, 15), tileColour(5)) << "row 2 comes in at y 0";
     EXPECT_EQ(later.at(0, 16), tileColour(1)) << "row 3 has moved down 16 pixels";
     EXPECT_EQ(later.at(15, 31), tileColour(1));

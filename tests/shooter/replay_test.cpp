@@ -2,6 +2,7 @@
 // state hash that misses no game variable, and the end of a run closed as its speed was measured.
 #include "game_fixture.hpp"
 #include "shooter/replay.hpp"
+#include "shooter/replay_hash.hpp"
 #include "tests/support/testing.hpp"
 
 #include <csignal>

@@ -11,7 +11,7 @@ struct TjCloser {
 };
 } // namespace
 
-std::vector<uint8_t> encodeJpeg(const pixels::Bitmap& bitmap, int quality) {
+std::vector<uint8_t> encodeJpeg(const platform::pixels::Bitmap& bitmap, int quality) {
     if (bitmap.empty()) return {};
     const std::unique_ptr<void, TjCloser> handle(tjInitCompress());
     if (!handle) return {};

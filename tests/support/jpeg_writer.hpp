@@ -8,6 +8,6 @@
 namespace testing_support {
 
 // A baseline JPEG of the bitmap (4:4:4, the given quality 1..100); empty on failure.
-std::vector<uint8_t> encodeJpeg(const pixels::Bitmap& bitmap, int quality);
+std::vector<uint8_t> encodeJpeg(const platform::pixels::Bitmap& bitmap, int quality);
 
 } // namespace testing_support

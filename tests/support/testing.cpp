@@ -21,7 +21,7 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ec);
 }
 
-std::string dumpImage(const pixels::Bitmap& bitmap, const std::string& name) {
+std::string dumpImage(const platform::pixels::Bitmap& bitmap, const std::string& name) {
     const char* bin = std::getenv("TEST_BINARY_DIR");
     std::filesystem::path dir = std::filesystem::path(bin ? bin : ".") / "test-output";
     std::error_code ec;

@@ -23,7 +23,7 @@ private:
 
 // Writes the image as PNG beside the test log (the build folder's test-output/) and returns the
 // path, so that a failing pixel test shows what it saw.
-std::string dumpImage(const pixels::Bitmap& bitmap, const std::string& name);
+std::string dumpImage(const platform::pixels::Bitmap& bitmap, const std::string& name);
 
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);

@@ -25,11 +25,11 @@
 
 namespace {
 
-constexpr pixels::Colour kRed = 0x0000FF, kGreen = 0x00FF00, kBlue = 0xFF0000, kWhite = 0xFFFFFF;
+constexpr platform::pixels::Colour kRed = 0x0000FF, kGreen = 0x00FF00, kBlue = 0xFF0000, kWhite = 0xFFFFFF;
 
 // 64 x 64: quadrants red, green / blue, white.
-pixels::Bitmap bmpImage() {
-    pixels::Bitmap b(64, 64);
+platform::pixels::Bitmap bmpImage() {
+    platform::pixels::Bitmap b(64, 64);
     for (int32_t y = 0; y < 64; ++y)
         for (int32_t x = 0; x < 64; ++x)
             b.at(x, y) = y < 32 ? (x < 32 ? kRed : kGreen) : (x < 32 ? kBlue : kWhite);
@@ -37,8 +37,8 @@ pixels::Bitmap bmpImage() {
 }
 
 // 64 x 64: left half black, right half white (both survive the compression exactly).
-pixels::Bitmap jpegImage() {
-    pixels::Bitmap b(64, 64);
+platform::pixels::Bitmap jpegImage() {
+    platform::pixels::Bitmap b(64, 64);
     for (int32_t y = 0; y < 64; ++y)
         for (int32_t x = 0; x < 64; ++x) b.at(x, y) = x < 32 ? 0x000000 : kWhite;
     return b;
@@ -72,12 +72,12 @@ int main(int argc, char** argv) {
     rt::rtRuntimeInit();
     prompt::promptStart();
     rt::RtString title = rt::rtStrLiteral("画像表示テスト");
-    prompt::promptConfigure(title, {pixels::Bitmap(32, 32, kGreen)}, 640, 490);
+    prompt::promptConfigure(title, {platform::pixels::Bitmap(32, 32, kGreen)}, 640, 490);
     rt::rtStrFree(title);
 
     picture::Surface background;
     picture::promptBindPicture(background);
-    background.replaceBitmap(std::make_unique<pixels::Bitmap>(640, 490, 0x808080));
+    background.replaceBitmap(std::make_unique<platform::pixels::Bitmap>(640, 490, 0x808080));
     background.putAt(0, 0, 0);
 
     const char* files[] = {"bmp\\demo.bmp", "bmp\\demo.jpg", "bmp\\demo.gif"};

@@ -11,9 +11,11 @@
 
 namespace {
 
-constexpr pixels::Colour kTeal = pixels::rgb(0, 128, 128), kOrange = pixels::rgb(255, 128, 0);
+constexpr platform::pixels::Colour kTeal = platform::pixels::rgb(0, 128, 128),
+                                   kOrange = platform::pixels::rgb(255, 128, 0);
 
-void fill(pixels::Bitmap& b, int32_t x, int32_t y, int32_t w, int32_t h, pixels::Colour c) {
+void fill(platform::pixels::Bitmap& b, int32_t x, int32_t y, int32_t w, int32_t h,
+          platform::pixels::Colour c) {
     for (int32_t py = y; py < y + h; ++py)
         for (int32_t px = x; px < x + w; ++px)
             if (b.contains(px, py)) b.at(px, py) = c;
@@ -22,11 +24,11 @@ void fill(pixels::Bitmap& b, int32_t x, int32_t y, int32_t w, int32_t h, pixels:
 // Graphics as the picture operations leave them: on the window and mirrored in the back buffer.
 void drawGraphics() {
     prompt::CanvasLock lock;
-    for (pixels::Bitmap* b : {lock.window(), lock.backBuffer()}) {
+    for (platform::pixels::Bitmap* b : {lock.window(), lock.backBuffer()}) {
         if (!b) continue;
         fill(*b, 0, 0, 640, 490, kTeal);
         fill(*b, 320, 160, 240, 160, kOrange);
-        for (int32_t x = 0; x < 640; x += 32) fill(*b, x, 400, 16, 90, pixels::rgb(0, 0, 160));
+        for (int32_t x = 0; x < 640; x += 32) fill(*b, x, 400, 16, 90, platform::pixels::rgb(0, 0, 160));
     }
 }
 
@@ -39,7 +41,7 @@ void print(const char* utf8) {
 int main() {
     rt::rtRuntimeInit();
     prompt::promptStart();
-    pixels::Bitmap icon(32, 32, kOrange);
+    platform::pixels::Bitmap icon(32, 32, kOrange);
     fill(icon, 8, 8, 16, 16, kTeal);
     rt::RtString title = rt::rtStrLiteral("プロンプト表示テスト");
     prompt::promptConfigure(title, {icon}, 640, 490);

@@ -15,11 +15,11 @@
 
 namespace {
 
-pixels::Colour tileColour(int t) {
-    return pixels::rgb(static_cast<uint8_t>(40 + 20 * t), 200, 100);
+platform::pixels::Colour tileColour(int t) {
+    return platform::pixels::rgb(static_cast<uint8_t>(40 + 20 * t), 200, 100);
 }
-pixels::Colour spriteColour(int k, int f) {
-    return pixels::rgb(static_cast<uint8_t>(8 * k), static_cast<uint8_t>(60 * f), 250);
+platform::pixels::Colour spriteColour(int k, int f) {
+    return platform::pixels::rgb(static_cast<uint8_t>(8 * k), static_cast<uint8_t>(60 * f), 250);
 }
 
 bool write(const std::filesystem::path& path, const std::string& bytes) {
@@ -28,7 +28,7 @@ bool write(const std::filesystem::path& path, const std::string& bytes) {
     return static_cast<bool>(out);
 }
 
-void printColour(pixels::Colour c) {
+void printColour(platform::pixels::Colour c) {
     std::printf("%02X%02X%02X\n", c & 0xFF, c >> 8 & 0xFF, c >> 16 & 0xFF);
 }
 
@@ -44,14 +44,14 @@ int main(int argc, char** argv) {
     bool ok = true;
     for (int t = 0; t <= 9; ++t) {
         ok &= write(dir / "bmp" / (std::to_string(t) + ".bmp"),
-                    image_files::bmpOf(pixels::Bitmap(16, 16, tileColour(t))));
+                    image_files::bmpOf(platform::pixels::Bitmap(16, 16, tileColour(t))));
         std::printf("tile %d ", t);
         printColour(tileColour(t));
     }
     for (int k = 1; k <= 30; ++k) {
         for (int f = 1; f <= 3; ++f) {
-            pixels::Bitmap sprite(32, 32, 0);
-            pixels::fillRect(sprite, 4, 4, 24, 24, spriteColour(k, f));
+            platform::pixels::Bitmap sprite(32, 32, 0);
+            platform::pixels::fillRect(sprite, 4, 4, 24, 24, spriteColour(k, f));
             char name[32];
             std::snprintf(name, sizeof name, "chr%02d-%d.BMP", k, f);
             ok &= write(dir / "bmp" / name, image_files::bmpOf(sprite));

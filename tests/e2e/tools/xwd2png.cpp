@@ -53,7 +53,7 @@ uint8_t channel(uint32_t pixel, uint32_t mask) {
     return static_cast<uint8_t>(((pixel & mask) >> shiftOf(mask)) * 255u / max);
 }
 
-std::optional<pixels::Bitmap> decode(const std::vector<uint8_t>& data, std::string& why) {
+std::optional<platform::pixels::Bitmap> decode(const std::vector<uint8_t>& data, std::string& why) {
     if (data.size() < 100) {
         why = "too short for a window dump";
         return std::nullopt;
@@ -80,7 +80,7 @@ std::optional<pixels::Bitmap> decode(const std::vector<uint8_t>& data, std::stri
         why = "image data is cut short";
         return std::nullopt;
     }
-    pixels::Bitmap out(static_cast<int32_t>(h.width), static_cast<int32_t>(h.height));
+    platform::pixels::Bitmap out(static_cast<int32_t>(h.width), static_cast<int32_t>(h.height));
     const int bytes = static_cast<int>(h.bitsPerPixel / 8);
     for (uint32_t y = 0; y < h.height; ++y) {
         const uint8_t* row = data.data() + start + uint64_t{y} * h.bytesPerLine;
@@ -92,7 +92,7 @@ std::optional<pixels::Bitmap> decode(const std::vector<uint8_t>& data, std::stri
                 v |= uint32_t{p[b]} << shift;
             }
             out.at(static_cast<int32_t>(x), static_cast<int32_t>(y)) =
-                pixels::rgb(channel(v, h.redMask), channel(v, h.greenMask), channel(v, h.blueMask));
+                platform::pixels::rgb(channel(v, h.redMask), channel(v, h.greenMask), channel(v, h.blueMask));
         }
     }
     return out;
@@ -151,7 +151,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::string why;
-    std::optional<pixels::Bitmap> image = decode(data, why);
+    std::optional<platform::pixels::Bitmap> image = decode(data, why);
     if (!image) {
         std::fprintf(stderr, "xwd2png: %s: %s\n", args[0].c_str(), why.c_str());
         return 1;
@@ -162,23 +162,23 @@ int main(int argc, char** argv) {
                          image->height);
             return 1;
         }
-        const pixels::Colour c = image->at(px, py);
+        const platform::pixels::Colour c = image->at(px, py);
         std::printf("%02X%02X%02X\n", c & 0xFF, c >> 8 & 0xFF, c >> 16 & 0xFF);
         return 0;
     }
     if (crop) {
-        pixels::Bitmap part(std::max(cw, 0), std::max(ch, 0));
+        platform::pixels::Bitmap part(std::max(cw, 0), std::max(ch, 0));
         for (int32_t y = 0; y < part.height; ++y)
             for (int32_t x = 0; x < part.width; ++x)
                 if (image->contains(cx + x, cy + y)) part.at(x, y) = image->at(cx + x, cy + y);
         image = std::move(part);
     }
-    const pixels::Colour wanted =
-        pixels::rgb(static_cast<uint8_t>(countRgb >> 16), static_cast<uint8_t>(countRgb >> 8),
+    const platform::pixels::Colour wanted =
+        platform::pixels::rgb(static_cast<uint8_t>(countRgb >> 16), static_cast<uint8_t>(countRgb >> 8),
                     static_cast<uint8_t>(countRgb));
     if (count) {
         long n = 0;
-        for (pixels::Colour c : image->pixels) n += c == wanted;
+        for (platform::pixels::Colour c : image->pixels) n += c == wanted;
         std::printf("%ld\n", n);
         return 0;
     }
@@ -194,16 +194,16 @@ int main(int argc, char** argv) {
     }
     if (column) {
         for (int32_t y = 0; y < image->height; ++y) {
-            const pixels::Colour c = image->contains(columnX, y) ? image->at(columnX, y) : 0;
+            const platform::pixels::Colour c = image->contains(columnX, y) ? image->at(columnX, y) : 0;
             std::printf("%02X%02X%02X\n", c & 0xFF, c >> 8 & 0xFF, c >> 16 & 0xFF);
         }
         return 0;
     }
     if (blocks) {
-        pixels::Bitmap reduced(image->width / block, image->height / block);
+        platform::pixels::Bitmap reduced(image->width / block, image->height / block);
         for (int32_t y = 0; y < reduced.height * block; ++y)
             for (int32_t x = 0; x < reduced.width * block; ++x) {
-                const pixels::Colour c = image->at(x - x % block, y - y % block);
+                const platform::pixels::Colour c = image->at(x - x % block, y - y % block);
                 if (image->at(x, y) != c) {
                     std::fprintf(stderr, "xwd2png: the block at %d,%d is not of one colour\n", x - x % block,
                                  y - y % block);

@@ -80,12 +80,12 @@ void snapshot(const std::string& name) {
     std::ofstream out("snaps/" + name + ".snap", std::ios::binary | std::ios::trunc);
     {
         prompt::CanvasLock lock;
-        const pixels::Bitmap* window = lock.window();
+        const platform::pixels::Bitmap* window = lock.window();
         if (!window) fail("no window to snapshot");
         writeInt(out, window->width);
         writeInt(out, window->height);
         out.write(reinterpret_cast<const char*>(window->pixels.data()),
-                  static_cast<std::streamsize>(window->pixels.size() * sizeof(pixels::Colour)));
+                  static_cast<std::streamsize>(window->pixels.size() * sizeof(platform::pixels::Colour)));
         writeInt(out, 30);
         for (int32_t r = 0; r < 30; ++r) {
             const std::string_view bytes = lock.textGrid().row(r).bytes();

@@ -22,35 +22,38 @@ class CanvasTest : public ::testing::Test {
     void TearDown() override { prompt::destroyCanvas(); }
 
     // Copies, so that the test reads them without holding the lock.
-    static pixels::Bitmap windowPixels() {
+    static platform::pixels::Bitmap windowPixels() {
         prompt::CanvasLock canvas;
         return *canvas.window();
     }
-    static pixels::Bitmap backPixels() {
+    static platform::pixels::Bitmap backPixels() {
         prompt::CanvasLock canvas;
         return *canvas.backBuffer();
     }
-    static void paintBack(const pixels::Bitmap& image, int32_t x, int32_t y) {
+    static void paintBack(const platform::pixels::Bitmap& image, int32_t x, int32_t y) {
         prompt::CanvasLock canvas;
-        pixels::blit(*canvas.backBuffer(), x, y, image.width, image.height, image, 0, 0, pixels::kSrcCopy);
+        platform::pixels::blit(*canvas.backBuffer(), x, y, image.width, image.height, image, 0, 0,
+                               platform::pixels::kSrcCopy);
     }
-    static void paintWindow(const pixels::Bitmap& image, int32_t x, int32_t y) {
+    static void paintWindow(const platform::pixels::Bitmap& image, int32_t x, int32_t y) {
         prompt::CanvasLock canvas;
-        pixels::blit(*canvas.window(), x, y, image.width, image.height, image, 0, 0, pixels::kSrcCopy);
+        platform::pixels::blit(*canvas.window(), x, y, image.width, image.height, image, 0, 0,
+                               platform::pixels::kSrcCopy);
     }
     // The w x h corner at (x, y) of a bitmap.
-    static pixels::Bitmap crop(const pixels::Bitmap& b, int32_t x, int32_t y, int32_t w, int32_t h) {
-        pixels::Bitmap out(w, h);
-        pixels::blit(out, 0, 0, w, h, b, x, y, pixels::kSrcCopy);
+    static platform::pixels::Bitmap crop(const platform::pixels::Bitmap& b, int32_t x, int32_t y, int32_t w,
+                                         int32_t h) {
+        platform::pixels::Bitmap out(w, h);
+        platform::pixels::blit(out, 0, 0, w, h, b, x, y, platform::pixels::kSrcCopy);
         return out;
     }
-    static void give(picture::Surface& s, const pixels::Bitmap& image) {
-        s.replaceBitmap(std::make_unique<pixels::Bitmap>(image));
+    static void give(picture::Surface& s, const platform::pixels::Bitmap& image) {
+        s.replaceBitmap(std::make_unique<platform::pixels::Bitmap>(image));
     }
     // Count of pixels that are not black.
-    static int countLit(const pixels::Bitmap& b) {
+    static int countLit(const platform::pixels::Bitmap& b) {
         int n = 0;
-        for (pixels::Colour c : b.pixels) n += c != 0;
+        for (platform::pixels::Colour c : b.pixels) n += c != 0;
         return n;
     }
 };

@@ -14,7 +14,7 @@ using pixel_art::sameImage;
 TEST(ColourNumber, EightColoursAndBlackForAnythingElse) {
     struct Row {
         int32_t number;
-        pixels::Colour expected;
+        platform::pixels::Colour expected;
     } rows[] = {{0, 0x000000}, {1, 0xFF0000}, {2, 0x0000FF}, {3, 0xFF00FF},  {4, 0x00FF00},  {5, 0xFFFF00},
                 {6, 0x00FFFF}, {7, 0xFFFFFF}, {8, 0x000000}, {-1, 0x000000}, {INT32_MIN, 0}, {255, 0}};
     for (const Row& r : rows)
@@ -30,19 +30,19 @@ class DrawLineTest : public CanvasTest {
         // The next figure that starts at the last point starts at (0, 0); the grey covers this one.
         picture::drawLine(0, 0, 0, 0, 0, 0, 0, 0);
         // Grey everywhere, so that black figures show.
-        paintBack(pixels::Bitmap(kScreenW, kScreenH, 0x808080), 0, 0);
-        paintWindow(pixels::Bitmap(kClientW, kClientH, 0x808080), 0, 0);
+        paintBack(platform::pixels::Bitmap(kScreenW, kScreenH, 0x808080), 0, 0);
+        paintWindow(platform::pixels::Bitmap(kClientW, kClientH, 0x808080), 0, 0);
     }
     // The top-left w x h of the window, which must equal the same part of the back buffer.
-    pixels::Bitmap drawn(int32_t w, int32_t h, const std::string& name) {
-        const pixels::Bitmap window = crop(windowPixels(), 0, 0, w, h);
+    platform::pixels::Bitmap drawn(int32_t w, int32_t h, const std::string& name) {
+        const platform::pixels::Bitmap window = crop(windowPixels(), 0, 0, w, h);
         EXPECT_TRUE(sameImage(crop(backPixels(), 0, 0, w, h), window, name + "_back_vs_window"));
         return window;
     }
 };
 
 // '-' is the grey background.
-std::map<char, pixels::Colour> legend() {
+std::map<char, platform::pixels::Colour> legend() {
     auto l = pixel_art::defaultLegend();
     l['-'] = 0x808080;
     return l;
@@ -117,9 +117,9 @@ TEST_F(DrawLineTest, TheEditorsFiguresOnACell) {
     picture::drawLine(X, Y, 0, X + 15, Y + 15, 0, 2, 0);
     picture::drawLine(X + 5, Y + 5, 0, X + 10, Y + 10, 2, 2, 2);
     picture::drawLine(X + 7, Y + 7, 0, X + 8, Y + 8, 1, 2, 1);
-    const pixels::Bitmap cell = crop(drawn(20, 18, "editor"), X, Y, 16, 16);
+    const platform::pixels::Bitmap cell = crop(drawn(20, 18, "editor"), X, Y, 16, 16);
     int black = 0, red = 0, blue = 0;
-    for (pixels::Colour c : cell.pixels) {
+    for (platform::pixels::Colour c : cell.pixels) {
         black += c == 0;
         red += c == 0x0000FF;
         blue += c == 0xFF0000;
@@ -133,7 +133,7 @@ TEST_F(DrawLineTest, TheEditorsFiguresOnACell) {
     EXPECT_EQ(cell.at(8, 8), 0xFF0000u);
     // The frames cover exactly the 60 border pixels of the cell.
     picture::drawLine(X, Y, 0, X + 15, Y + 15, 6, 1, 6);
-    const pixels::Bitmap framed = crop(drawn(20, 18, "editor_frame"), X, Y, 16, 16);
+    const platform::pixels::Bitmap framed = crop(drawn(20, 18, "editor_frame"), X, Y, 16, 16);
     int yellow = 0;
     for (int32_t y = 0; y < 16; ++y)
         for (int32_t x = 0; x < 16; ++x) {
@@ -164,7 +164,7 @@ TEST_F(DrawLineTest, FarOutsideAndWrappingCoordinatesDrawOnlyWhatIsVisible) {
     EXPECT_EQ(picture::drawLine(INT32_MIN + 1, 0, 0, INT32_MAX, 0, 7, 0, 0), 0);
     EXPECT_EQ(picture::drawLine(1, 2, 1, INT32_MAX, 0, 2, 0, 0), 2); // x2 wraps to INT32_MIN: leftwards
     EXPECT_EQ(picture::drawLine(-5, -5, 0, INT32_MAX, INT32_MAX, 1, 1, 0), INT32_MAX);
-    const pixels::Bitmap window = drawn(kClientW, kClientH, "far");
+    const platform::pixels::Bitmap window = drawn(kClientW, kClientH, "far");
     for (int32_t x = 0; x < kClientW; ++x) EXPECT_EQ(window.at(x, 0), 0xFFFFFFu) << x;
     EXPECT_EQ(window.at(0, 2), 0x0000FFu);
     EXPECT_EQ(window.at(1, 2), 0x0000FFu);

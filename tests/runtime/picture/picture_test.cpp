@@ -94,7 +94,7 @@ TEST_F(PictureTest, AFreshPictureHasNoSize) {
 }
 
 TEST_F(PictureTest, FormatComesFromTheContentNotTheName) {
-    const pixels::Bitmap image = art({"RG", "BW"});
+    const platform::pixels::Bitmap image = art({"RG", "BW"});
     struct Row {
         std::string name, bytes;
         ImageFormat format;
@@ -104,7 +104,8 @@ TEST_F(PictureTest, FormatComesFromTheContentNotTheName) {
          image_files::gifFile(2, 2, {0, 0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF, 0, 0, 0},
                               {image_files::GifFrame{0, 0, 2, 2, false, {}, -1, {1, 2, 3, 4}}}),
          ImageFormat::Gif},
-        {"jpeg-named.gif", asString(testing_support::encodeJpeg(pixels::Bitmap(2, 2, 0xFFFFFF), 100)),
+        {"jpeg-named.gif",
+         asString(testing_support::encodeJpeg(platform::pixels::Bitmap(2, 2, 0xFFFFFF), 100)),
          ImageFormat::Jpeg},
     };
     for (const Row& r : rows) {
@@ -137,7 +138,7 @@ TEST_F(PictureTest, FailedLoadsLeaveThePictureAsItWas) {
     p.setScanDelay(0);
     ASSERT_EQ(p.loadPicture(write("a.bmp", image_files::bmpOf(art({"RG"})))), 1);
     ASSERT_EQ(p.waitPixelInfo(), 1);
-    const pixels::Bitmap* before = p.bitmap();
+    const platform::pixels::Bitmap* before = p.bitmap();
     struct Row {
         std::string name, bytes;
         int32_t fileW, fileH; // what the loader describes afterwards
@@ -199,7 +200,7 @@ TEST_F(PictureTest, ScanFillsTheTableAndRaisesReady) {
     ASSERT_EQ(p.waitPixelInfo(), 1);
     struct Row {
         int32_t x, y;
-        pixels::Colour expected;
+        platform::pixels::Colour expected;
     } rows[] = {{0, 0, 0},  {1, 0, 0x0000FF},         {-1, 0, 0}, {2, 0, 0}, {0, 1, 0},
                 {0, -1, 0}, {INT32_MIN, INT32_MAX, 0}};
     for (const Row& r : rows)
@@ -311,8 +312,8 @@ TEST_F(PictureTest, MaskRuleOnATinySprite) {
     for (const Row& r : rows) {
         picture::Surface canvas;
         picture::promptBindPicture(canvas);
-        canvas.replaceBitmap(std::make_unique<pixels::Bitmap>(8, 8, 0x123456));
-        paintBack(pixels::Bitmap(8, 8, 0x123456), 0, 0);
+        canvas.replaceBitmap(std::make_unique<platform::pixels::Bitmap>(8, 8, 0x123456));
+        paintBack(platform::pixels::Bitmap(8, 8, 0x123456), 0, 0);
         Picture source;
         ASSERT_EQ(source.loadPicture(write("sprite.bmp", image_files::bmpOf(art(r.sprite)))), 1);
         buildMaskFor(source, canvas);

@@ -36,10 +36,10 @@ using SurfaceTest = CanvasTest;
 TEST_F(SurfaceTest, PutWithoutBitmapReturnsZeroAndDrawsNothing) {
     Surface s;
     picture::promptBindPicture(s);
-    pixels::Bitmap target(4, 4, 0xFFFFFF);
+    platform::pixels::Bitmap target(4, 4, 0xFFFFFF);
     EXPECT_EQ(s.put(0, 0, 0, 0, 0, &target), 0);
     EXPECT_EQ(s.putAt(0, 0), 0);
-    EXPECT_TRUE(sameImage(target, pixels::Bitmap(4, 4, 0xFFFFFF), "put_no_bitmap"));
+    EXPECT_TRUE(sameImage(target, platform::pixels::Bitmap(4, 4, 0xFFFFFF), "put_no_bitmap"));
     EXPECT_EQ(countLit(windowPixels()) + countLit(backPixels()), 0);
 }
 
@@ -48,11 +48,11 @@ TEST_F(SurfaceTest, BoundPutOnTheWindowIsMirroredIntoTheBackBuffer) {
     picture::promptBindPicture(s);
     give(s, art({"RG", "BY"}));
     EXPECT_NE(s.putAt(3, 2, picture::kSrcCopy), 0);
-    const pixels::Bitmap expected = art({".....", ".....", "...RG", "...BY"});
+    const platform::pixels::Bitmap expected = art({".....", ".....", "...RG", "...BY"});
     EXPECT_TRUE(sameImage(crop(windowPixels(), 0, 0, 5, 4), expected, "bound_put_window"));
     EXPECT_TRUE(sameImage(crop(backPixels(), 0, 0, 5, 4), expected, "bound_put_back"));
     // Put with an explicit target: the back buffer stays as it was.
-    pixels::Bitmap target(2, 2);
+    platform::pixels::Bitmap target(2, 2);
     give(s, art({"W"}));
     EXPECT_NE(s.put(0, 0, 2, 2, 0, &target), 0);
     EXPECT_TRUE(sameImage(target, art({"WW", "WW"}), "put_target"));
@@ -75,7 +75,7 @@ TEST_F(SurfaceTest, PutStretchesToTheFittedSize) {
         prompt::createCanvas(64, 64, 64, 64);
         Surface s;
         picture::promptBindPicture(s);
-        give(s, pixels::Bitmap(r.bw, r.bh, 0xFFFFFF));
+        give(s, platform::pixels::Bitmap(r.bw, r.bh, 0xFFFFFF));
         EXPECT_NE(s.put(0, 0, r.w, r.h, 0), 0);
         EXPECT_EQ(countLit(windowPixels()), r.expectedLit)
             << r.w << "x" << r.h << " of " << r.bw << "x" << r.bh;
@@ -125,7 +125,7 @@ TEST_F(SurfaceTest, MaskThenSpriteDrawsBlackAsTransparent) {
 TEST_F(SurfaceTest, CaptureOfABoundSurfaceReadsTheBackBufferEvenGivenASource) {
     paintBack(art({"RG", "BY"}), 5, 6);
     paintWindow(art({"WW", "WW"}), 5, 6);
-    const pixels::Bitmap source = art({"MMM", "MMM"});
+    const platform::pixels::Bitmap source = art({"MMM", "MMM"});
     Surface s;
     picture::promptBindPicture(s);
     EXPECT_EQ(s.capture(5, 6, 3, 2, &source), 1);
@@ -138,7 +138,7 @@ TEST_F(SurfaceTest, CaptureOfABoundSurfaceReadsTheBackBufferEvenGivenASource) {
 }
 
 TEST_F(SurfaceTest, CaptureOfAnUnboundSurfaceReadsTheSourceOrNothing) {
-    const pixels::Bitmap source = art({"RGB", "YMC"});
+    const platform::pixels::Bitmap source = art({"RGB", "YMC"});
     Surface s;
     EXPECT_EQ(s.capture(1, 0, 2, 2, &source), 1);
     EXPECT_TRUE(sameImage(*s.bitmap(), art({"GB", "MC"}), "capture_unbound_source"));
@@ -181,8 +181,8 @@ TEST_F(SurfaceTest, CaptureFromAnotherSurface) {
 TEST_F(SurfaceTest, SetPixelOnABoundSurfaceIsMirroredIntoTheBackBuffer) {
     Surface bound, loose;
     picture::promptBindPicture(bound);
-    give(bound, pixels::Bitmap(3, 2));
-    give(loose, pixels::Bitmap(3, 2));
+    give(bound, platform::pixels::Bitmap(3, 2));
+    give(loose, platform::pixels::Bitmap(3, 2));
     bound.setPixelOn(2, 1, 0xFFFFFF);
     loose.setPixelOn(1, 0, 0xFFFFFF);
     EXPECT_TRUE(sameImage(*bound.bitmap(), art({"...", "..W"}), "set_pixel_on_bound"));
@@ -213,7 +213,7 @@ TEST_F(SurfaceTest, OpaqueCopiesReachTheBackBufferWhateverFollows) {
         int32_t cx, cy;
         std::vector<std::string> back; // the back buffer from (cx, cy)
     };
-    const std::map<std::string, pixels::Bitmap> pictures = {
+    const std::map<std::string, platform::pixels::Bitmap> pictures = {
         {"RG", art({"RG", "RG"})}, {"BB", art({"BB", "BB"})}, {"W", art({"W"})}, {"wide", art({"RGBYMC"})}};
     const Case cases[] = {
         {"two places", {{"RG", 1, 1, 0}, {"BB", 4, 0, 0}}, false, 0, 0, {"....BB", ".RG.BB", ".RG..."}},
@@ -234,12 +234,12 @@ TEST_F(SurfaceTest, OpaqueCopiesReachTheBackBufferWhateverFollows) {
             EXPECT_NE(s.putAt(step.x, step.y, step.rop), 0) << c.name;
         }
         if (c.repaint) {
-            paintWindow(pixels::Bitmap(kClientW, kClientH, 0xFFFFFF), 0, 0);
+            paintWindow(platform::pixels::Bitmap(kClientW, kClientH, 0xFFFFFF), 0, 0);
             prompt::promptPaint();
             EXPECT_TRUE(sameImage(crop(windowPixels(), c.cx, c.cy, 2, 2), art(c.back), "deferred_repaint"))
                 << c.name;
         }
-        const pixels::Bitmap expected = art(c.back);
+        const platform::pixels::Bitmap expected = art(c.back);
         EXPECT_TRUE(sameImage(crop(backPixels(), c.cx, c.cy, expected.width, expected.height), expected,
                               std::string("deferred_") + c.name))
             << c.name;
@@ -250,7 +250,7 @@ TEST(SurfaceWithoutWindow, BindingWithoutAWindowLeavesTheSurfaceUnbound) {
     Surface s;
     picture::promptBindPicture(s);
     EXPECT_FALSE(s.isBound());
-    s.replaceBitmap(std::make_unique<pixels::Bitmap>(1, 1, 0xFFFFFF));
+    s.replaceBitmap(std::make_unique<platform::pixels::Bitmap>(1, 1, 0xFFFFFF));
     EXPECT_EQ(s.putAt(0, 0), 0);
 }
 

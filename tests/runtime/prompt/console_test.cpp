@@ -22,7 +22,7 @@ namespace win = platform::window;
 using platform::font::Background;
 using platform::font::consoleFont;
 
-constexpr pixels::Colour kRed = 0x0000FF, kBlue = 0xFF0000, kWhite = 0xFFFFFF, kBlack = 0;
+constexpr platform::pixels::Colour kRed = 0x0000FF, kBlue = 0xFF0000, kWhite = 0xFFFFFF, kBlack = 0;
 
 class PromptConsole : public testing::Test {
   protected:
@@ -37,11 +37,11 @@ class PromptConsole : public testing::Test {
 
     static void print(const char* utf8) { prompt::rtPrint(rt::rtStrLiteral(utf8)); }
 
-    static pixels::Bitmap client() {
+    static platform::pixels::Bitmap client() {
         prompt::CanvasLock lock;
         return *lock.window();
     }
-    static pixels::Bitmap back() {
+    static platform::pixels::Bitmap back() {
         prompt::CanvasLock lock;
         return *lock.backBuffer();
     }
@@ -54,7 +54,7 @@ class PromptConsole : public testing::Test {
         return lock.textGrid().cursor();
     }
     // Fills the graphics layer and waits for the repaint that shows it.
-    static void fillBack(pixels::Colour colour) {
+    static void fillBack(platform::pixels::Colour colour) {
         {
             prompt::CanvasLock lock;
             std::fill(lock.backBuffer()->pixels.begin(), lock.backBuffer()->pixels.end(), colour);
@@ -63,14 +63,14 @@ class PromptConsole : public testing::Test {
         win::flush();
     }
     // The client area as it should look: the graphics layer with characters drawn at cells.
-    static pixels::Bitmap graphics() {
-        const pixels::Bitmap c = client(), b = back();
-        pixels::Bitmap out(c.width, c.height);
+    static platform::pixels::Bitmap graphics() {
+        const platform::pixels::Bitmap c = client(), b = back();
+        platform::pixels::Bitmap out(c.width, c.height);
         for (int32_t y = 0; y < c.height; ++y)
             for (int32_t x = 0; x < c.width; ++x) out.at(x, y) = b.at(x, y);
         return out;
     }
-    static void drawAt(pixels::Bitmap& b, int32_t column, int32_t rowIndex, const char* utf8) {
+    static void drawAt(platform::pixels::Bitmap& b, int32_t column, int32_t rowIndex, const char* utf8) {
         const std::string s = platform::cp932::fromUtf8(utf8);
         for (size_t j = 0; j < s.size();) {
             const size_t n = platform::font::Font::charLength(std::string_view(s).substr(j));
@@ -79,8 +79,8 @@ class PromptConsole : public testing::Test {
             j += n;
         }
     }
-    static void expectClient(const pixels::Bitmap& expected, const std::string& name) {
-        const pixels::Bitmap actual = client();
+    static void expectClient(const platform::pixels::Bitmap& expected, const std::string& name) {
+        const platform::pixels::Bitmap actual = client();
         ASSERT_EQ(actual.width, expected.width);
         ASSERT_EQ(actual.height, expected.height);
         for (int32_t y = 0; y < actual.height; ++y) {
@@ -101,17 +101,18 @@ TEST_F(PromptConsole, StartReturnsAfterTheFirstPaintWithTheCellMeasured) {
     EXPECT_EQ(win::state(), win::State::Open);
     EXPECT_EQ(prompt::cellSize().width, 8);
     EXPECT_EQ(prompt::cellSize().height, 16);
-    const pixels::Bitmap b = back();
+    const platform::pixels::Bitmap b = back();
     EXPECT_GE(b.width, 640) << "the back buffer has the screen's size";
-    EXPECT_TRUE(std::all_of(b.pixels.begin(), b.pixels.end(), [](pixels::Colour c) { return c == 0; }))
-        << "the back buffer starts black";
+    EXPECT_TRUE(std::all_of(b.pixels.begin(), b.pixels.end(), [](platform::pixels::Colour c) {
+        return c == 0;
+    })) << "the back buffer starts black";
     // The desktop's first title until the program sets its own.
     EXPECT_EQ(win::titleUtf8(), "BASIC PROMPT");
 }
 
 TEST_F(PromptConsole, ConfigureSetsTitleFrameAndClientSize) {
-    prompt::promptConfigure(platform::cp932::fromUtf8("タイトル名"), {pixels::Bitmap(32, 32, 0x00FFFF)}, 640,
-                            490);
+    prompt::promptConfigure(platform::cp932::fromUtf8("タイトル名"),
+                            {platform::pixels::Bitmap(32, 32, 0x00FFFF)}, 640, 490);
     EXPECT_EQ(win::titleUtf8(), "タイトル名");
     const win::Geometry g = win::geometry();
     EXPECT_EQ(g.x, 0);
@@ -132,14 +133,15 @@ TEST_F(PromptConsole, TextLandsAtItsCellsOverTheGraphics) {
     prompt::rtLocate(3, 2);
     print("A");
     print("b\r\nC");
-    pixels::Bitmap expected = graphics();
+    platform::pixels::Bitmap expected = graphics();
     drawAt(expected, 3, 2, "Ab");
     drawAt(expected, 0, 3, "C");
     expectClient(expected, "text_cells");
     EXPECT_EQ(row(2), "   Ab");
-    const pixels::Bitmap b = back();
-    EXPECT_TRUE(std::all_of(b.pixels.begin(), b.pixels.end(), [](pixels::Colour c) { return c == kRed; }))
-        << "text reached the back buffer";
+    const platform::pixels::Bitmap b = back();
+    EXPECT_TRUE(std::all_of(b.pixels.begin(), b.pixels.end(), [](platform::pixels::Colour c) {
+        return c == kRed;
+    })) << "text reached the back buffer";
 }
 
 TEST_F(PromptConsole, PrintLeavesTheCursorAfterTheText) {
@@ -155,7 +157,7 @@ TEST_F(PromptConsole, LocatePaddingIsTransparentOnScreen) {
     prompt::rtLocate(10, 5);
     EXPECT_EQ(row(5), std::string(10, ' '));
     print("X");
-    pixels::Bitmap expected = graphics();
+    platform::pixels::Bitmap expected = graphics();
     drawAt(expected, 10, 5, "X");
     expectClient(expected, "locate_padding");
     prompt::rtLocate(-3, 200);
@@ -167,7 +169,7 @@ TEST_F(PromptConsole, DoubleByteCharacterTakesTwoCells) {
     print("あA漢");
     EXPECT_EQ(row(0).size(), 5u);
     EXPECT_EQ(cursor().column, 5);
-    pixels::Bitmap expected = graphics();
+    platform::pixels::Bitmap expected = graphics();
     drawAt(expected, 0, 0, "あ");
     drawAt(expected, 2, 0, "A");
     drawAt(expected, 3, 0, "漢");
@@ -187,7 +189,7 @@ TEST_F(PromptConsole, PrintingPastTheClientBottomScrollsTheText) {
     EXPECT_EQ(row(0), "S");
     EXPECT_EQ(row(1), "T");
     EXPECT_EQ(row(2), "");
-    pixels::Bitmap expected = graphics();
+    platform::pixels::Bitmap expected = graphics();
     drawAt(expected, 0, 0, "S");
     drawAt(expected, 0, 1, "T");
     expectClient(expected, "scrolled");
@@ -205,7 +207,7 @@ TEST_F(PromptConsole, RepaintDrawsTheGraphicsThenEveryRowAndSetsReady) {
     win::requestPaint();
     win::flush();
     EXPECT_EQ(prompt::promptReady.load(), 1);
-    pixels::Bitmap expected = graphics();
+    platform::pixels::Bitmap expected = graphics();
     drawAt(expected, 0, 0, "one");
     drawAt(expected, 0, 1, "two");
     expectClient(expected, "repaint");
@@ -232,7 +234,7 @@ TEST_F(PromptConsole, ClsModesClearTextGraphicsOrNeitherAndAlwaysRepaint) {
         EXPECT_EQ(row(1), r.textCleared ? "" : "Hi") << what;
         EXPECT_EQ(cursor().row, r.textCleared ? 0 : 1) << what;
         EXPECT_EQ(back().at(300, 300), r.graphicsCleared ? kBlack : kRed) << what;
-        pixels::Bitmap expected = graphics();
+        platform::pixels::Bitmap expected = graphics();
         if (!r.textCleared) drawAt(expected, 0, 1, "Hi");
         expectClient(expected, "cls_mode_" + std::to_string(r.mode));
     }
@@ -293,7 +295,7 @@ TEST_F(PromptConsole, PrintingWhileTheWindowRepaintsKeepsTheTextWhole) {
     // 490 pixels hold 30 whole rows: the cursor stays on row 29 and the rows above hold the last lines.
     EXPECT_EQ(cursor().row, 29);
     for (int32_t r = 0; r < 29; ++r) EXPECT_EQ(row(r), "line " + std::to_string(120 - 29 + r)) << "row " << r;
-    pixels::Bitmap expected = graphics();
+    platform::pixels::Bitmap expected = graphics();
     for (int32_t r = 0; r < 29; ++r) drawAt(expected, 0, r, ("line " + std::to_string(120 - 29 + r)).c_str());
     expectClient(expected, "print_while_painting");
 }
@@ -307,8 +309,8 @@ TEST_F(PromptConsole, TheWindowShowsTheClientFramebuffer) {
         for (int32_t x = 100; x < 200; ++x) lock.window()->at(x, 300) = kRed;
     }
     win::flush();
-    const pixels::Bitmap shown = win::presentedPixels();
-    const pixels::Bitmap expected = client();
+    const platform::pixels::Bitmap shown = win::presentedPixels();
+    const platform::pixels::Bitmap expected = client();
     ASSERT_EQ(shown.width, expected.width);
     ASSERT_EQ(shown.height, expected.height);
     EXPECT_EQ(shown.at(150, 300), kRed);
