@@ -420,3 +420,95 @@ TEST(EditorDraw, StartScreenAndCursorFrame) {
 }
 
 } // namespace
+
+namespace {
+
+mapfile::EditorMap mapOfRows(int16_t lastRow, int16_t firstCell) {
+    mapfile::EditorMap map;
+    map.lastRow = lastRow;
+    map.at(0, 0) = firstCell;
+    return map;
+}
+
+// The map file changed on disk: read in while nothing is unsaved (the cursor kept within the map,
+// a new history), only told while there are unsaved edits; asked nothing while a question is open.
+TEST(EditorWatch, AChangedMapFileIsReadInOrTold) {
+    const int kTick = mapedit_test::kTick;
+    struct Case {
+        const char* name;
+        std::vector<int> before; // keys before the change is found
+        int16_t newLastRow;
+        int16_t cell00, cursorRow, screenRow; // after the tick
+        bool undoable;                        // Ctrl+Z still takes something back
+    } cases[] = {
+        {"nothing unsaved: read in", join({repeat(kD, 30)}), 40, 9, 30, 25, false},
+        {"the cursor kept within a shorter map", join({repeat(kD, 30)}), 3, 9, 3, 0, false},
+        {"unsaved edits: only told", {kR, '5', kL}, 40, 0, 0, 0, true},
+        {"a question open: not looked at", {kEsc}, 40, 0, 0, 0, false},
+    };
+    for (const Case& c : cases) {
+        Session s(40);
+        s.type(c.before);
+        s.io.changedMap = mapOfRows(c.newLastRow, 9);
+        s.type({kTick});
+        EXPECT_EQ(s.editor.cell(0, 0), c.cell00) << c.name;
+        EXPECT_EQ(s.editor.cursorRow, c.cursorRow) << c.name;
+        EXPECT_EQ(s.editor.screenRow, c.screenRow) << c.name;
+        EXPECT_EQ(s.editor.unsaved(), c.undoable) << c.name;
+        const bool told = s.io.text[26].find(sjis("他のプログラムで変更されました")) != std::string::npos;
+        EXPECT_EQ(told, c.undoable) << c.name;
+        const bool reread = s.io.text[26].find(sjis("読み込み直しました")) != std::string::npos ||
+                            s.io.text[27].find(sjis("読み込み直しました")) != std::string::npos;
+        EXPECT_EQ(reread, c.cell00 == 9) << c.name;
+    }
+}
+
+// At start a journal's edits are offered back: Enter makes them again (undoable, unsaved), N writes
+// the journal's map beside the map and empties the journal; a copy that fails keeps the question.
+TEST(EditorRecovery, EnterMakesTheEditsAgainAndNKeepsACopy) {
+    struct Case {
+        const char* name;
+        std::vector<int> keys;
+        bool copyFails;
+        int16_t cell10;  // (1, 0) afterwards
+        size_t copies;   // journal maps written beside the map
+        bool stillAsked; // the question stays open
+    } cases[] = {
+        {"Enter", {kEnter}, false, 5, 0, false},
+        {"Enter, then Ctrl+Z", {kEnter, 90 | mapedit_test::kWithCtrl}, false, 5, 0, false},
+        {"N", {'N'}, false, 0, 1, false},
+        {"other keys wait", {kR, '7'}, false, 0, 0, true},
+        {"N with a copy that fails", {'N'}, true, 0, 1, true},
+    };
+    for (const Case& c : cases) {
+        Editor editor;
+        editor.map.lastRow = 2;
+        mapedit::Recovery r;
+        r.base = editor.map;
+        r.edits = {{1, 0, 0, 5}, {2, 1, 0, 7}};
+        r.started = r.lastEdit = 1'765'272'000;
+        editor.recovery = r;
+        FakeIo io;
+        if (c.copyFails) io.copyResults.push_back({false, "No space left on device", {}});
+        mapedit::drawStartScreen(editor, io);
+        EXPECT_EQ(io.text[26].substr(0, sjis("前回の編集の記録に").size()), sjis("前回の編集の記録に"))
+            << c.name;
+        for (int k : c.keys) mapedit::handleKey(editor, io, k & 0xFF, (k & mapedit_test::kWithCtrl) ? 1 : 0);
+        EXPECT_EQ(editor.cell(1, 0), c.cell10) << c.name;
+        EXPECT_EQ(io.copiedRows.size(), c.copies) << c.name;
+        EXPECT_EQ(editor.mode == mapedit::Mode::Recovery, c.stillAsked) << c.name;
+        if (c.copies == 1 && !c.copyFails) {
+            EXPECT_EQ(io.copiedRows[0][0 * 32 + 1], 5) << c.name << ": the journal's map, its edits made";
+            EXPECT_EQ(io.journalClears, 1) << c.name;
+        }
+        if (c.name == std::string("Enter, then Ctrl+Z")) {
+            EXPECT_EQ(editor.cell(2, 1), 0) << "the last edit made again is taken back";
+        }
+        if (c.name == std::string("Enter")) {
+            EXPECT_TRUE(editor.unsaved()) << "restored edits are unsaved";
+            EXPECT_EQ(io.journal.size(), 2u) << "and in the new journal";
+        }
+    }
+}
+
+} // namespace
