@@ -1,7 +1,11 @@
 #include "mapedit/program.hpp"
 
 #include "assets/icons.hpp"
+#include "mapedit/journal_file.hpp"
+#include "mapedit/watch.hpp"
 #include "mapfile/mapfile.hpp"
+#include "platform/cp932.hpp"
+#include "platform/signals.hpp"
 #include "platform/system.hpp"
 #include "runtime/core/process.hpp"
 #include "runtime/core/rtstring.hpp"
@@ -11,6 +15,7 @@
 
 #include <array>
 #include <atomic>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <utility>
@@ -18,9 +23,6 @@
 namespace mapedit {
 
 namespace {
-
-static_assert(kMapColumns == mapfile::kEditorColumns && kMapRows == mapfile::kEditorRows,
-              "the editor keeps the map file's editor layout");
 
 std::atomic<int64_t> keyRequests{0};
 
@@ -30,10 +32,11 @@ struct EditorPictures {
     std::unique_ptr<picture::Picture> scrollPicture;
 };
 
-// The editor on the prompt window.
+// The editor on the prompt window, with its journal and the watch on the map file.
 class WindowIo : public EditorIo {
   public:
-    explicit WindowIo(EditorPictures& pictures) : pictures_(pictures) {}
+    WindowIo(EditorPictures& pictures, JournalFile& journal, MapWatch& watch)
+        : pictures_(pictures), journal_(journal), watch_(watch) {}
 
     void putTile(int tile, int32_t x, int32_t y) override {
         pictures_.tilePicture[static_cast<size_t>(tile)]->putAt(x, y, 0);
@@ -48,24 +51,71 @@ class WindowIo : public EditorIo {
     void putView(int32_t x, int32_t y) override { pictures_.scrollPicture->putAt(x, y, 0); }
     void locate(int32_t column, int32_t row) override { prompt::rtLocate(column, row); }
     void print(rt::RtString text) override { prompt::rtPrint(text); }
-    rt::RtString inputKey() override {
-        keyRequests.fetch_add(1);
-        return prompt::rtInputKeys(1);
+    Event nextEvent(int32_t waitMs) override {
+        // Ticks do not count: the count tells drivers that the editor has finished with what they
+        // sent and waits again.
+        if (!lastWasTick_) keyRequests.fetch_add(1);
+        lastWasTick_ = false;
+        for (;;) {
+            if (platform::signals::pendingEndSignal() != 0) return {Event::Kind::Signal};
+            // A tick comes every waitMs also while keys keep coming: the journal is written out
+            // within a second whatever the user does.
+            const int64_t now = platform::monotonicNs();
+            if (now - lastTickNs_ >= int64_t{waitMs} * 1'000'000) {
+                lastTickNs_ = now;
+                lastWasTick_ = true;
+                return {Event::Kind::Tick};
+            }
+            const prompt::PromptEvent e = prompt::promptWaitEvent(kSignalLookMs);
+            if (e.kind == prompt::PromptEvent::Kind::Key) {
+                return {Event::Kind::Key, e.key, e.modifiers};
+            }
+            if (e.kind == prompt::PromptEvent::Kind::Close) return {Event::Kind::Close};
+        }
     }
-    uint8_t keyModifiers() override { return prompt::lastKeyModifiers(); }
     void pause(int32_t ms) override { platform::sleepMs(ms); }
-    SaveResult saveMap(const Editor& editor, const std::function<void(int16_t)>& beforeRow) override {
-        mapfile::EditorMap map;
-        map.cells = editor.editorMap;
-        map.lastRow = editor.lastRow;
-        map.stop = editor.readStop;
-        map.origin = editor.origin;
+    std::time_t now() override { return std::time(nullptr); }
+    SaveResult saveMap(const mapfile::EditorMap& map,
+                       const std::function<void(int16_t)>& beforeRow) override {
         const mapfile::WriteResult result = mapfile::writeMapFile(map, beforeRow);
         return {result.ok, result.reason, result.keptChanged};
     }
+    void recordEdit(const mapfile::EditorMap& map, const Edit& edit) override {
+        journal_.record(map, edit, std::time(nullptr));
+    }
+    void flushJournal() override { tell(journal_.flush()); }
+    void clearJournal() override { tell(journal_.clear()); }
+    SaveResult keepCopy(const mapfile::EditorMap& map, const std::string& tag) override {
+        const mapfile::WriteResult result = mapfile::writeMapCopy(map, tag);
+        return {result.ok, result.reason, result.keptChanged};
+    }
+    std::optional<mapfile::EditorMap> changedMapFile(const mapfile::EditorMap& map) override {
+        return watch_.changed(map);
+    }
 
   private:
+    // How often the wait for a key looks for an end signal.
+    static constexpr int32_t kSignalLookMs = 20;
+
+    // A journal that cannot be written is said once, on the debug output and below the view.
+    void tell(const std::string& why) {
+        if (why.empty() || why == told_) return;
+        told_ = why;
+        const std::string line = "作業記録を書けません(" + journal_.path() + "): " + why;
+        platform::debugOutput(platform::cp932::fromUtf8(line + "\n"));
+        // The last text row, without a line end (which would scroll the text).
+        prompt::rtLocate(0, 29);
+        prompt::rtPrint(rt::rtStrLiteral(std::string(100, ' ')));
+        prompt::rtLocate(0, 29);
+        prompt::rtPrint(fitText(line, 100));
+    }
+
     EditorPictures& pictures_;
+    JournalFile& journal_;
+    MapWatch& watch_;
+    bool lastWasTick_ = false;
+    int64_t lastTickNs_ = platform::monotonicNs();
+    std::string told_;
 };
 
 } // namespace
@@ -102,20 +152,26 @@ void runMapedit(int32_t scale) {
     // A save cut short by a crash or a power loss leaves a temporary beside the map: not ours to
     // keep, unless a save still holds it.
     mapfile::removeStaleSaveFiles();
-    mapfile::EditorMap map;
-    const mapfile::ReadStatus status = mapfile::readMapFile(map);
-    // A missing or empty file gives a blank map to start from: the editor cannot add rows.
-    if (status == mapfile::ReadStatus::Missing ||
-        (status == mapfile::ReadStatus::Complete && map.lastRow < 0))
-        map.lastRow = mapfile::kBlankMapRows - 1;
-    editor.editorMap = std::move(map.cells);
-    editor.lastRow = map.lastRow;
-    editor.readStop = map.stop;
-    editor.origin = map.origin;
+    mapfile::readMapFile(editor.map);
+    openBlankWhenEmpty(editor.map);
 
-    WindowIo io(pictures);
+    // From here on a close request, a logout or a closed terminal no longer ends the editor at
+    // once: it writes its journal out first, or asks.
+    platform::signals::catchEndSignals();
+    prompt::promptTakeCloseRequests();
+    static JournalFile journal;
+    journal.open(mapfile::realMapPath(), mapfile::userStateFolder());
+    editor.startNotices = journal.notices();
+    editor.recovery = journal::recoveryFrom(journal.found(), editor.map);
+    // A journal whose edits change nothing holds nothing to recover.
+    if (!editor.recovery && !journal.found().edits.empty()) journal.clear();
+    MapWatch watch;
+
+    WindowIo io(pictures, journal, watch);
     drawStartScreen(editor, io);
-    runEditor(editor, io);
+    const Outcome outcome = runEditor(editor, io);
+    journal.finish(keepsJournal(editor, outcome));
+    if (outcome == Outcome::Signalled) platform::signals::endBySignal(platform::signals::pendingEndSignal());
     rt::rtProgramEnd();
 }
 

@@ -147,6 +147,23 @@ struct WriteResult {
 WriteResult writeMapFile(const EditorMap& map, const std::function<void(int16_t row)>& onRow = {},
                          const std::string& path = kMapFileName);
 
+// After a save that succeeded: the map's origin becomes what the save wrote (its rows and the
+// rest), so that the next save compares the file on disk with that.
+void noteSaved(EditorMap& map);
+// Writes the map (rows 0..lastRow and its rest) as a complete new file beside the map, named
+// "<map>.<tag>-YYYYMMDD-HHMMSS" (a name no file has), or where the map's folder takes no new file,
+// in the state folder. ok with the new file's path in keptChanged, or the reason.
+WriteResult writeMapCopy(const EditorMap& map, std::string_view tag, const std::string& path = kMapFileName);
+// Gives a file a new name beside it, "<name>.<tag>-YYYYMMDD-HHMMSS" (a name no file has): the
+// new path, or the old one when it could not be renamed.
+std::string moveAside(const std::string& path, std::string_view tag);
+// The map's real path: links followed, the folder made absolute; the map itself need not exist.
+// Empty when its folder cannot be found.
+std::string realMapPath(const std::string& path = kMapFileName);
+// The user's own folder for the editor's files: $XDG_STATE_HOME/mapedit, else
+// ~/.local/state/mapedit (made if missing). Empty when there is no such place.
+std::string userStateFolder();
+
 // A save in progress writes ".AREA1.csv.saving-XXXXXXXXXXXX" (twelve letters or digits) beside the
 // map and holds a lock on it until it is in place.
 bool isSaveTemporaryName(std::string_view fileName, std::string_view mapFileName);

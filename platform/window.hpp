@@ -37,6 +37,10 @@ struct Callbacks {
     // 1..255. System keys (Alt, F10, and a key pressed with Alt but not Ctrl) only reach the
     // key-state table.
     std::function<void(int vk)> keyDown;
+    // The desktop asked to close the window (its close button, Alt+F4, a logout). Once per
+    // request: the quit the video library reports beside a window close is the same request.
+    // Without a handler the process ends at once with exit code 0.
+    std::function<void()> closeRequested;
 };
 
 // Copies the pixels to present into the window's surface: called on the window thread with the

@@ -61,3 +61,19 @@ void injectClose(bool quitEvent) {
 }
 
 } // namespace platform::window
+
+namespace platform::window {
+
+void injectCloseButton() {
+    if (shared().state.load() != State::Open) return;
+    SDL_Event close{};
+    close.type = SDL_WINDOWEVENT;
+    close.window.event = SDL_WINDOWEVENT_CLOSE;
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    // Both in one go, as the video library queues them, so the window thread finds them together.
+    SDL_Event both[2] = {close, quit};
+    SDL_PeepEvents(both, 2, SDL_ADDEVENT, 0, 0);
+}
+
+} // namespace platform::window

@@ -53,5 +53,8 @@ void detachVirtualPad(int32_t pad);
 // The desktop's close request as the video library reports it (a window close event, or a quit
 // event); for tests of the close path. Returns at once.
 void injectClose(bool quitEvent);
+// A click on the close button as the video library reports it: a window close and then a quit,
+// queued together. Returns at once.
+void injectCloseButton();
 
 } // namespace platform::window

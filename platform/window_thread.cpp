@@ -66,9 +66,11 @@ void fail(std::string why) {
     s.state.store(State::Failed);
 }
 
-[[noreturn]] void closeWindow() {
-    // Closing the window ends the process at once; the program's own clean-up does not run.
-    exitProcess(0);
+// One close request of the desktop. Without a handler the process ends at once; the program's
+// own clean-up does not run.
+void closeRequested() {
+    if (!local().callbacks.closeRequested) exitProcess(0);
+    local().callbacks.closeRequested();
 }
 
 void eventLoop() {
@@ -99,11 +101,18 @@ void eventLoop() {
         }
         switch (e.type) {
         case SDL_QUIT:
-            closeWindow();
+            closeRequested();
+            break;
         case SDL_WINDOWEVENT:
             switch (e.window.event) {
-            case SDL_WINDOWEVENT_CLOSE:
-                closeWindow();
+            case SDL_WINDOWEVENT_CLOSE: {
+                // The video library follows a window close of its last window with a quit, queued
+                // at the same time: both are this one request.
+                SDL_Event quit;
+                SDL_PeepEvents(&quit, 1, SDL_GETEVENT, SDL_QUIT, SDL_QUIT);
+                closeRequested();
+                break;
+            }
             case SDL_WINDOWEVENT_EXPOSED:
                 paint();
                 break;

@@ -1,5 +1,6 @@
 #include "shooter/ground_objects.hpp"
 
+#include "mapfile/mapfile.hpp"
 #include "runtime/core/rtmath.hpp"
 #include "shooter/air_enemies.hpp"
 
@@ -53,7 +54,7 @@ bool isPathCell(const GameState& g, double col, double row) {
     const int32_t c = rt::toInt32(col);
     const int32_t r = rt::toInt32(row);
     if (c < 0 || c >= kMapVisibleColumns || r < 0 || r >= kMapRows) return false;
-    return (g.mapCells[static_cast<size_t>(r * kMapColumns + c)] & 0xF000) == kPathMark;
+    return mapfile::isPathCell(g.mapCells[static_cast<size_t>(r * kMapColumns + c)]);
 }
 
 void spawnGroundObject(GameState& g, int16_t groundCode, int16_t col, int16_t row) {
@@ -169,7 +170,7 @@ void startRowObjects(GameState& g) {
     if (g.mapRow < 0 || g.mapRow >= kMapRows) return;
     for (int16_t col = 0; col < kMapVisibleColumns; ++col) {
         const int16_t cell = g.mapCells[static_cast<size_t>(g.mapRow * kMapColumns + col)];
-        const int16_t groundCode = static_cast<int16_t>(cell & 0xF00);
+        const int16_t groundCode = static_cast<int16_t>(mapfile::groundCode(cell) << 8);
         if (groundCode > 0) spawnGroundObject(g, groundCode, col, g.mapRow);
     }
 }

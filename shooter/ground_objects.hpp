@@ -12,7 +12,6 @@ inline constexpr int16_t kGroundStill2 = 0x300;
 inline constexpr int16_t kGroundVehicle = 0x400;
 inline constexpr int16_t kGroundGun = 0x500;
 inline constexpr int16_t kGroundFortress = 0x900;
-inline constexpr int16_t kPathMark = 0x1000;
 
 // Starts the object of a map cell's ground code (cell & 0xF00) at column col of map row row, in
 // the lowest free ground slot; nothing starts when all are busy or the code names nothing.

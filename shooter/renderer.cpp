@@ -1,5 +1,6 @@
 #include "shooter/renderer.hpp"
 
+#include "mapfile/mapfile.hpp"
 #include "runtime/core/rtmath.hpp"
 #include "shooter/ground_objects.hpp"
 
@@ -32,7 +33,7 @@ void drawDueRow(GameState& g, GamePictures& p, picture::Surface& target) {
     startRowObjects(g);
     const size_t rowStart = static_cast<size_t>(g.mapRow) * kMapColumns;
     for (int col = 0; col < kMapVisibleColumns; ++col) {
-        const int tileCode = g.mapCells[rowStart + static_cast<size_t>(col)] & 0xFF;
+        const int tileCode = mapfile::tileCode(g.mapCells[rowStart + static_cast<size_t>(col)]);
         // Codes above 9 draw nothing: the square keeps whatever the scroll left there.
         if (tileCode <= 9)
             p.tilePicture[static_cast<size_t>(tileCode)].putOnto(target, col * kTileSize, 0, -1, -1, 0);

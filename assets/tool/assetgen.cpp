@@ -8,6 +8,7 @@
 #include "assets/tool/bytes.hpp"
 #include "assets/tool/sound.hpp"
 #include "assets/tool/stage.hpp"
+#include "mapfile/mapfile.hpp"
 #include "platform/png_writer.hpp"
 
 #include <cstdio>
@@ -197,7 +198,7 @@ platform::pixels::Bitmap stagePicture(const ArtBook& book, const Stage& stage) {
             label(canvas, book, static_cast<int>(r), left - kGutter + 2, top + 5,
                   platform::pixels::rgb(230, 230, 230));
         for (int c = 0; c < kMapColumns; ++c) {
-            const int tile = stage.rows[r][static_cast<size_t>(c)] & 0xFF;
+            const int tile = mapfile::tileCode(static_cast<mapfile::MapCell>(stage.rows[r][static_cast<size_t>(c)]));
             if (tile < kTiles)
                 blit(canvas, picture(book, "tile" + std::to_string(tile)), left + c * 16, top, false);
         }
@@ -208,11 +209,11 @@ platform::pixels::Bitmap stagePicture(const ArtBook& book, const Stage& stage) {
         for (int c = 0; c < kMapColumns; ++c) {
             const uint16_t cell = stage.rows[r][static_cast<size_t>(c)];
             const int x = left + c * 16, y = top;
-            if ((cell & 0xF000) == kPathFlag)
+            if (mapfile::isPathCell(static_cast<mapfile::MapCell>(cell)))
                 for (int dy = 7; dy < 9; ++dy)
                     for (int dx = 7; dx < 9; ++dx)
                         canvas.at(x + dx, y + dy) = platform::pixels::rgb(255, 240, 120);
-            const int code = cell >> 8 & 0xF;
+            const int code = mapfile::groundCode(static_cast<mapfile::MapCell>(cell));
             if (code >= 1 && code <= 5) {
                 blit(canvas, picture(book, spriteName(10 + code, 1)), x, y, true);
             } else if (code == 9) {

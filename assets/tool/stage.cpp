@@ -1,5 +1,7 @@
 #include "assets/tool/stage.hpp"
 
+#include "mapfile/mapfile.hpp"
+
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -46,7 +48,7 @@ Stage readStage(const std::filesystem::path& file) {
         if (word == "tile" && value <= 255 && extra.empty()) {
             tiles[key[0]] = static_cast<uint16_t>(value);
         } else if (word == "mark" && value <= 15 && (extra.empty() || extra == "path")) {
-            marks[key[0]] = static_cast<uint16_t>(value * 256 + (extra == "path" ? kPathFlag : 0));
+            marks[key[0]] = static_cast<uint16_t>(value * 256 + (extra == "path" ? mapfile::kPathFlag : 0));
         } else {
             fail("expected: tile CHARACTER 0..255, or mark CHARACTER 0..15 [path]");
         }

@@ -14,7 +14,6 @@
 namespace assets {
 
 constexpr int kMapColumns = 32;
-constexpr uint16_t kPathFlag = 0x1000;
 
 struct Stage {
     std::vector<std::vector<uint16_t>> rows; // rows[row][column]: tile + groundCode * 256 + path

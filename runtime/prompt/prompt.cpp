@@ -21,6 +21,9 @@ namespace {
 std::array<std::atomic<uint8_t>, 256> modifiersAtKeyDown{};
 // The modifiers of the last key taken (the program's thread only).
 uint8_t lastTakenModifiers = 0;
+// Whether the program takes close requests itself, and how many it has not taken yet.
+std::atomic<bool> closeRequestsTaken{false};
+std::atomic<uint32_t> pendingCloseRequests{0};
 
 using platform::font::Background;
 using platform::font::consoleFont;
@@ -62,6 +65,11 @@ void onKeyDown(int vk) {
     keyLatch.store(static_cast<uint8_t>(vk & 0xFF));
 }
 
+void onCloseRequested() {
+    if (!closeRequestsTaken.load()) platform::exitProcess(0);
+    pendingCloseRequests.fetch_add(1);
+}
+
 } // namespace
 
 void promptStart(const platform::window::Setup& setup) {
@@ -72,7 +80,7 @@ void promptStart(const platform::window::Setup& setup) {
         win::requestPaint();
     } else {
         win::start(
-            {onCreated, onPaint, onKeyDown},
+            {onCreated, onPaint, onKeyDown, onCloseRequested},
             [](uint32_t* destination, int32_t width, int32_t height, int32_t pitch) {
                 copyWindowTo(destination, width, height, pitch);
             },
@@ -199,6 +207,26 @@ rt::RtString rtInputKeys(int32_t n) {
             result = rt::rtStrConcat(result, rt::rtStrChr(key));
             if (++taken >= n) return result;
         }
+        platform::sleepMs(1);
+    }
+}
+
+void promptTakeCloseRequests() {
+    closeRequestsTaken.store(true);
+}
+
+PromptEvent promptWaitEvent(int32_t waitMs) {
+    const int64_t deadline = platform::monotonicNs() + int64_t{std::max(waitMs, 0)} * 1'000'000;
+    for (;;) {
+        if (const uint8_t key = keyLatch.exchange(0); key != 0) {
+            lastTakenModifiers = modifiersAtKeyDown[key].load();
+            return {PromptEvent::Kind::Key, key, lastTakenModifiers};
+        }
+        uint32_t pending = pendingCloseRequests.load();
+        while (pending > 0 && !pendingCloseRequests.compare_exchange_weak(pending, pending - 1)) {
+        }
+        if (pending > 0) return {PromptEvent::Kind::Close, 0, 0};
+        if (platform::monotonicNs() >= deadline) return {};
         platform::sleepMs(1);
     }
 }

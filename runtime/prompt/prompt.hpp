@@ -49,6 +49,22 @@ rt::RtString rtInputKeys(int32_t n);
 // even when Ctrl is up by the time it is read).
 uint8_t lastKeyModifiers();
 
+// The desktop's close requests (close button, Alt+F4, a logout). A program that does not ask for
+// them ends at once with exit code 0 when one comes, as the game does; one that asks gets each
+// request once, as an event beside the key latch, and decides itself.
+void promptTakeCloseRequests();
+// What the program hears from its window while it waits: a key taken from the latch (with the
+// modifiers held when it went down), a close request, or nothing within the wait.
+struct PromptEvent {
+    enum class Kind { None, Key, Close };
+    Kind kind = Kind::None;
+    uint8_t key = 0;
+    uint8_t modifiers = 0;
+};
+// Waits up to waitMs (at least one look) for a key or a close request. A key taken here is gone
+// from the latch as after rtInputKeys, and lastKeyModifiers tells its modifiers too.
+PromptEvent promptWaitEvent(int32_t waitMs);
+
 // Draws the text rows first..last (first == -1: every row) onto the client framebuffer over the
 // graphics right of each row's text, scrolling the text up first while the cursor row lies below
 // the client area. Call with the canvas locked.

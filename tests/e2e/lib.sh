@@ -33,6 +33,8 @@ E2E_XWD2PNG="$E2E_BIN/tests/e2e/xwd2png"
 E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/e2e.XXXXXX")
 E2E_PIDS=()
 XVFB_PID=""
+# The editor's journals stay inside this script's own folder.
+export XDG_STATE_HOME="$E2E_TMP/state"
 APP_PID=""
 
 e2e_fail() {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The built mapedit in a real X server: keys typed through XTest (keypad keys by keycode, NumLock
-# on), a screenshot checked at a few pixels, an edit undone and redone with Ctrl, then Esc and
+# on), the map changed on disk and read again, a screenshot checked at a few pixels, an edit undone and redone with Ctrl, then Esc and
 # Enter and the saved map compared byte for byte.
 source "$(dirname "$0")/lib.sh"
 
@@ -65,6 +65,16 @@ help_shown() {
 }
 await "$E2E_START_CAP" "the editor's help lines" help_shown || e2e_fail "the help lines did not appear"
 
+# Another program (here a plain write, as a text editor's) changes the map while nothing is unsaved:
+# the editor reads it again by itself within about two seconds.
+row0_other='9,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0'
+printf '%s\r\n%s\r\n%s\r\n' "$row0_other" "$zeros" "$zeros" >AREA1.csv
+for i in $(seq 1 200); do
+    [ "$(e2e_pixel "$id" 8 8)" = "$(tile_rgb 9)" ] && break
+    sleep 0.1
+done
+[ "$(e2e_pixel "$id" 8 8)" = "$(tile_rgb 9)" ] || e2e_fail "the map changed on disk was not read again within 20 s"
+
 # NumLock on, so that the keypad gives its digits (the editor shows its key code, 144).
 press Num_Lock
 # Right, Right, 7: tile 7 at (2, 0), the cursor steps on to (3, 0). Down: (3, 1). Enter, keypad 5
@@ -108,7 +118,7 @@ e2e_wait_exit "$APP_PID"
 [ "$E2E_EXIT_CODE" = 0 ] || e2e_fail "exit code $E2E_EXIT_CODE: $(e2e_app_errors)"
 ! e2e_app_errors | grep -q Sanitizer || e2e_fail "sanitizer report: $(e2e_app_errors)"
 
-row0='0,0,7,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0'
+row0='9,0,7,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0'
 row1='0,0,0,1280,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0'
 printf '%s\r\n%s\r\n%s\r\n' "$row0" "$row1" "$zeros" >"$E2E_TMP/expected.csv"
 cmp "$E2E_TMP/expected.csv" AREA1.csv || e2e_fail "the saved map differs: $(od -c AREA1.csv | head -20)"

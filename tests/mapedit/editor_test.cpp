@@ -10,7 +10,7 @@
 #include <initializer_list>
 
 using mapedit::Editor;
-using mapedit::KeyOutcome;
+using mapedit::Outcome;
 using mapedit_test::FakeIo;
 using mapedit_test::tileColour;
 
@@ -45,20 +45,20 @@ std::vector<int> join(std::initializer_list<std::vector<int>> parts) {
 struct Session {
     Editor editor;
     FakeIo io;
-    KeyOutcome last = KeyOutcome::Editing;
+    Outcome last = Outcome::Editing;
 
     explicit Session(int16_t lastRow, int16_t (*fill)(int, int) = nullptr) {
-        editor.lastRow = lastRow;
+        editor.map.lastRow = lastRow;
         if (fill)
             for (int c = 0; c < mapedit::kMapColumns; ++c)
                 for (int r = 0; r < 60; ++r) editor.cell(c, r) = fill(c, r);
         mapedit::drawStartScreen(editor, io);
     }
-    // Handles the keys one pass of the main loop at a time, as the program does.
+    // Handles the events one at a time, as the program does, until the editor ends.
     void type(const std::vector<int>& keys) {
         io.keys.insert(io.keys.end(), keys.begin(), keys.end());
-        while (!io.keys.empty() && last != KeyOutcome::Saved)
-            last = mapedit::handleKey(editor, io, io.inputKey());
+        while (!io.keys.empty() && last == Outcome::Editing)
+            last = mapedit::handleEvent(editor, io, io.nextEvent(0));
     }
 };
 
@@ -261,9 +261,8 @@ TEST(EditorKeys, GroundObjectsPathsAndDeleteOnTile3) {
 
 TEST(EditorKeys, TheGroundObjectPromptShowsWhileItWaits) {
     Session t(3);
-    t.io.keys = {kEnter, '1', kEsc};
-    // The editor is still asking when the keys run out.
-    EXPECT_THROW(t.last = mapedit::handleKey(t.editor, t.io, t.io.inputKey()), mapedit_test::KeysExhausted);
+    t.type({kEnter, '1', kEsc});
+    EXPECT_EQ(t.editor.mode, mapedit::Mode::GroundObject) << "still asking";
     EXPECT_EQ(t.io.keysRead, 3);
     EXPECT_EQ(t.io.area(19), sjis("地上キャラのセット(0～9キー)"));
     EXPECT_EQ(t.io.screen.at(0, 0), mapedit_test::colourNumber(2)) << "the red entry frame";
@@ -288,7 +287,7 @@ TEST(EditorKeys, TheQuitQuestion) {
         Session s(2);
         s.editor.cell(4, 1) = 0x0507;
         s.type(c.keys);
-        EXPECT_EQ(s.last == KeyOutcome::Saved, c.saved) << c.name;
+        EXPECT_EQ(s.last == Outcome::Saved, c.saved) << c.name;
         ASSERT_EQ(s.io.savedRows.size(), c.saved ? 1u : 0u) << c.name;
         if (c.saved) {
             EXPECT_EQ(s.io.savedRows[0].size(), 3u * 32u) << c.name;
@@ -310,7 +309,7 @@ TEST(EditorKeys, AFailedSaveKeepsEditingAndSaysWhy) {
     Session s(2);
     s.io.saveResults.push_back({false, "No space left on device", {}});
     s.type({'3', kEsc, kEnter});
-    EXPECT_EQ(s.last, KeyOutcome::Editing);
+    EXPECT_EQ(s.last, Outcome::Editing);
     EXPECT_EQ(s.io.area(24).substr(0, 18), sjis("データ書き込み失敗"));
     EXPECT_EQ(s.io.area(25), std::string("No space left on device") + std::string(12, ' '));
     EXPECT_EQ(s.editor.cell(0, 0), 3) << "the map stays in memory";
@@ -321,7 +320,7 @@ TEST(EditorKeys, AFailedSaveKeepsEditingAndSaysWhy) {
     EXPECT_EQ(s.io.area(25).find("space"), std::string::npos);
 
     s.type({kEsc, 'N', kEsc, kEnter});
-    EXPECT_EQ(s.last, KeyOutcome::Saved) << "a later save ends the editor";
+    EXPECT_EQ(s.last, Outcome::Saved) << "a later save ends the editor";
     ASSERT_EQ(s.io.savedRows.size(), 2u);
     EXPECT_EQ(s.io.savedRows[1][0], 3);
 }
@@ -418,6 +417,98 @@ TEST(EditorDraw, StartScreenAndCursorFrame) {
     for (const auto& p : probes)
         EXPECT_EQ(s.io.screen.at(p.x, p.y), p.colour) << "frame probe at (" << p.x << ", " << p.y << ")";
     EXPECT_EQ(s.io.area(25), sjis("パターン 3    "));
+}
+
+} // namespace
+
+namespace {
+
+mapfile::EditorMap mapOfRows(int16_t lastRow, int16_t firstCell) {
+    mapfile::EditorMap map;
+    map.lastRow = lastRow;
+    map.at(0, 0) = firstCell;
+    return map;
+}
+
+// The map file changed on disk: read in while nothing is unsaved (the cursor kept within the map,
+// a new history), only told while there are unsaved edits; asked nothing while a question is open.
+TEST(EditorWatch, AChangedMapFileIsReadInOrTold) {
+    const int kTick = mapedit_test::kTick;
+    struct Case {
+        const char* name;
+        std::vector<int> before; // keys before the change is found
+        int16_t newLastRow;
+        int16_t cell00, cursorRow, screenRow; // after the tick
+        bool undoable;                        // Ctrl+Z still takes something back
+    } cases[] = {
+        {"nothing unsaved: read in", join({repeat(kD, 30)}), 40, 9, 30, 25, false},
+        {"the cursor kept within a shorter map", join({repeat(kD, 30)}), 3, 9, 3, 0, false},
+        {"unsaved edits: only told", {kR, '5', kL}, 40, 0, 0, 0, true},
+        {"a question open: not looked at", {kEsc}, 40, 0, 0, 0, false},
+    };
+    for (const Case& c : cases) {
+        Session s(40);
+        s.type(c.before);
+        s.io.changedMap = mapOfRows(c.newLastRow, 9);
+        s.type({kTick});
+        EXPECT_EQ(s.editor.cell(0, 0), c.cell00) << c.name;
+        EXPECT_EQ(s.editor.cursorRow, c.cursorRow) << c.name;
+        EXPECT_EQ(s.editor.screenRow, c.screenRow) << c.name;
+        EXPECT_EQ(s.editor.unsaved(), c.undoable) << c.name;
+        const bool told = s.io.text[26].find(sjis("他のプログラムで変更されました")) != std::string::npos;
+        EXPECT_EQ(told, c.undoable) << c.name;
+        const bool reread = s.io.text[26].find(sjis("読み込み直しました")) != std::string::npos ||
+                            s.io.text[27].find(sjis("読み込み直しました")) != std::string::npos;
+        EXPECT_EQ(reread, c.cell00 == 9) << c.name;
+    }
+}
+
+// At start a journal's edits are offered back: Enter makes them again (undoable, unsaved), N writes
+// the journal's map beside the map and empties the journal; a copy that fails keeps the question.
+TEST(EditorRecovery, EnterMakesTheEditsAgainAndNKeepsACopy) {
+    struct Case {
+        const char* name;
+        std::vector<int> keys;
+        bool copyFails;
+        int16_t cell10;  // (1, 0) afterwards
+        size_t copies;   // journal maps written beside the map
+        bool stillAsked; // the question stays open
+    } cases[] = {
+        {"Enter", {kEnter}, false, 5, 0, false},
+        {"Enter, then Ctrl+Z", {kEnter, 90 | mapedit_test::kWithCtrl}, false, 5, 0, false},
+        {"N", {'N'}, false, 0, 1, false},
+        {"other keys wait", {kR, '7'}, false, 0, 0, true},
+        {"N with a copy that fails", {'N'}, true, 0, 1, true},
+    };
+    for (const Case& c : cases) {
+        Editor editor;
+        editor.map.lastRow = 2;
+        mapedit::Recovery r;
+        r.base = editor.map;
+        r.edits = {{1, 0, 0, 5}, {2, 1, 0, 7}};
+        r.started = r.lastEdit = 1'765'272'000;
+        editor.recovery = r;
+        FakeIo io;
+        if (c.copyFails) io.copyResults.push_back({false, "No space left on device", {}});
+        mapedit::drawStartScreen(editor, io);
+        EXPECT_EQ(io.text[26].substr(0, sjis("前回の編集の記録に").size()), sjis("前回の編集の記録に"))
+            << c.name;
+        for (int k : c.keys) mapedit::handleKey(editor, io, k & 0xFF, (k & mapedit_test::kWithCtrl) ? 1 : 0);
+        EXPECT_EQ(editor.cell(1, 0), c.cell10) << c.name;
+        EXPECT_EQ(io.copiedRows.size(), c.copies) << c.name;
+        EXPECT_EQ(editor.mode == mapedit::Mode::Recovery, c.stillAsked) << c.name;
+        if (c.copies == 1 && !c.copyFails) {
+            EXPECT_EQ(io.copiedRows[0][0 * 32 + 1], 5) << c.name << ": the journal's map, its edits made";
+            EXPECT_EQ(io.journalClears, 1) << c.name;
+        }
+        if (c.name == std::string("Enter, then Ctrl+Z")) {
+            EXPECT_EQ(editor.cell(2, 1), 0) << "the last edit made again is taken back";
+        }
+        if (c.name == std::string("Enter")) {
+            EXPECT_TRUE(editor.unsaved()) << "restored edits are unsaved";
+            EXPECT_EQ(io.journal.size(), 2u) << "and in the new journal";
+        }
+    }
 }
 
 } // namespace

@@ -6,8 +6,10 @@
 #include "platform/pixels.hpp"
 
 #include <deque>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace mapedit_test {
@@ -24,6 +26,8 @@ inline platform::pixels::Colour colourNumber(int32_t n) {
 
 // A key typed with modifiers: the key code plus these.
 inline constexpr int kWithCtrl = 0x100, kWithShift = 0x200;
+// Events in a script of keys that are no keys.
+inline constexpr int kCloseRequest = 0x1000, kTick = 0x2000;
 
 struct KeysExhausted : std::runtime_error {
     KeysExhausted() : std::runtime_error("the editor asked for more keys than the script holds") {}
@@ -37,9 +41,16 @@ class FakeIo : public mapedit::EditorIo {
     std::vector<bool> tileLoaded = std::vector<bool>(10, true);
     // Results the next saves give; when empty a save succeeds.
     std::deque<mapedit::SaveResult> saveResults;
+    // Results of the next copies; when empty a copy succeeds as "AREA1.csv.recovered-1".
+    std::deque<mapedit::SaveResult> copyResults;
+    std::vector<std::vector<int16_t>> copiedRows;
+    // The journal: every edit recorded since it was last emptied, and how often it was emptied.
+    std::vector<mapedit::Edit> journal;
+    int journalClears = 0;
+    // What the next look at the map file finds changed.
+    std::optional<mapfile::EditorMap> changedMap;
     std::vector<std::vector<int16_t>> savedRows; // per save: the cells of rows 0..lastRow, row after row
     std::vector<int16_t> savedRowNumbers;
-    uint8_t modifiers = 0;
     int keysRead = 0;
 
     void putTile(int tile, int32_t x, int32_t y) override {
@@ -82,30 +93,54 @@ class FakeIo : public mapedit::EditorIo {
             row[static_cast<size_t>(col++)] = bytes[i];
         }
     }
-    rt::RtString inputKey() override {
+    mapedit::Event nextEvent(int32_t) override {
+        using Kind = mapedit::Event::Kind;
         if (keys.empty()) throw KeysExhausted();
-        ++keysRead;
         const int k = keys.front();
         keys.pop_front();
-        modifiers = static_cast<uint8_t>(((k & kWithCtrl) != 0 ? platform::keys::kModifierCtrl : 0) |
-                                         ((k & kWithShift) != 0 ? platform::keys::kModifierShift : 0));
-        return rt::rtStrChr(k & 0xFF);
+        if (k == kCloseRequest) return {Kind::Close};
+        if (k == kTick) return {Kind::Tick};
+        ++keysRead;
+        return {Kind::Key, k & 0xFF,
+                static_cast<uint8_t>(((k & kWithCtrl) != 0 ? platform::keys::kModifierCtrl : 0) |
+                                     ((k & kWithShift) != 0 ? platform::keys::kModifierShift : 0))};
     }
-    uint8_t keyModifiers() override { return modifiers; }
     void pause(int32_t) override {}
-    mapedit::SaveResult saveMap(const mapedit::Editor& editor,
+    std::time_t now() override { return 1'765'272'900; } // 2025-12-09 09:35 UTC
+    mapedit::SaveResult saveMap(const mapfile::EditorMap& map,
                                 const std::function<void(int16_t)>& beforeRow) override {
         std::vector<int16_t> rows;
-        for (int16_t r = 0; r <= editor.lastRow; ++r) {
+        for (int16_t r = 0; r <= map.lastRow; ++r) {
             beforeRow(r);
             savedRowNumbers.push_back(r);
-            for (int c = 0; c < mapedit::kMapColumns; ++c) rows.push_back(editor.cell(c, r));
+            for (int c = 0; c < mapedit::kMapColumns; ++c) rows.push_back(map.at(c, r));
         }
         savedRows.push_back(rows);
         if (saveResults.empty()) return {true, {}, {}};
         mapedit::SaveResult r = saveResults.front();
         saveResults.pop_front();
         return r;
+    }
+    void recordEdit(const mapfile::EditorMap&, const mapedit::Edit& edit) override {
+        journal.push_back(edit);
+    }
+    void flushJournal() override {}
+    void clearJournal() override {
+        journal.clear();
+        ++journalClears;
+    }
+    mapedit::SaveResult keepCopy(const mapfile::EditorMap& map, const std::string& tag) override {
+        std::vector<int16_t> rows;
+        for (int16_t r = 0; r <= map.lastRow; ++r)
+            for (int c = 0; c < mapedit::kMapColumns; ++c) rows.push_back(map.at(c, r));
+        copiedRows.push_back(rows);
+        if (copyResults.empty()) return {true, {}, "AREA1.csv." + tag + "-1"};
+        mapedit::SaveResult r = copyResults.front();
+        copyResults.pop_front();
+        return r;
+    }
+    std::optional<mapfile::EditorMap> changedMapFile(const mapfile::EditorMap&) override {
+        return std::exchange(changedMap, std::nullopt);
     }
 
     // The text of a row from column 65, the editor's text area.

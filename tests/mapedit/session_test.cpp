@@ -3,6 +3,8 @@
 // compared byte for byte; snapshots taken on the way are checked pixel by pixel and row by row.
 #include "fake_io.hpp"
 
+#include "mapedit/journal.hpp"
+
 #include "platform/cp932.hpp"
 #include "tests/support/testing.hpp"
 
@@ -34,7 +36,7 @@ using testing_support::readFile;
 using testing_support::writeFile;
 
 constexpr int kL = 37, kU = 38, kR = 39, kD = 40, kEnter = 13, kTab = 9, kEsc = 27, kDel = 46, kPad0 = 96;
-constexpr int kY = 89, kZ = 90;
+constexpr int kY = 89, kZ = 90, kS = 83;
 
 std::string sjis(const std::string& utf8) {
     return platform::cp932::fromUtf8(utf8);
@@ -190,7 +192,10 @@ class Folder {
     }
 
     // Runs the program here with the script and waits for it to end.
-    Outcome run(const std::string& script) {
+    Outcome run(const std::string& script) { return finish(start(script), 0); }
+
+    // Starts the program with the script; its journals go to the folder's "state".
+    pid_t start(const std::string& script) {
         writeFile(dir / "script.txt", script);
         // The driver program is built beside this test.
         const std::string helper =
@@ -198,19 +203,28 @@ class Folder {
         const std::string folder = dir.path().string(), scriptPath = (dir / "script.txt").string();
         char* argv[] = {const_cast<char*>(helper.c_str()), const_cast<char*>(folder.c_str()),
                         const_cast<char*>(scriptPath.c_str()), nullptr};
-        Outcome out;
+        std::vector<std::string> env = {"XDG_STATE_HOME=" + (dir / "state").string()};
+        for (char** e = environ; *e; ++e)
+            if (std::string(*e).rfind("XDG_STATE_HOME=", 0) != 0) env.push_back(*e);
+        std::vector<char*> envp;
+        for (std::string& e : env) envp.push_back(e.data());
+        envp.push_back(nullptr);
         // The program's own messages, sanitizer reports included, go to a file the test reads.
         const std::string log = (dir / "snaps" / "stderr.log").string();
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
         pid_t pid = 0;
-        const int spawned = posix_spawn(&pid, helper.c_str(), &actions, nullptr, argv, environ);
+        const int spawned = posix_spawn(&pid, helper.c_str(), &actions, nullptr, argv, envp.data());
         posix_spawn_file_actions_destroy(&actions);
-        if (spawned != 0) {
-            ADD_FAILURE() << "cannot start " << helper;
-            return out;
-        }
+        if (spawned != 0) ADD_FAILURE() << "cannot start " << helper;
+        return spawned == 0 ? pid : -1;
+    }
+
+    // Waits for the program to end: by itself with code 0, or by the signal given.
+    Outcome finish(pid_t pid, int endSignal) {
+        Outcome out;
+        if (pid < 0) return out;
         int status = 0;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(100);
         while (waitpid(pid, &status, WNOHANG) == 0) {
@@ -224,18 +238,28 @@ class Folder {
         }
         out.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         out.mapFile = readFile(dir / "AREA1.csv");
-        out.log = readFile(log);
+        out.log = readFile(dir / "snaps" / "stderr.log");
         EXPECT_EQ(out.log.find("Sanitizer"), std::string::npos) << out.log;
-        if (out.exitCode != 0) ADD_FAILURE() << "exit code " << out.exitCode << ": " << out.log;
+        const int expected = endSignal == 0 ? 0 : 128 + endSignal;
+        if (out.exitCode != expected) ADD_FAILURE() << "exit code " << out.exitCode << ": " << out.log;
         for (const auto& entry : fs::directory_iterator(dir / "snaps"))
             if (entry.path().extension() == ".snap")
                 out.snaps[entry.path().stem().string()] = loadSnapshot(entry.path());
         for (const auto& entry : fs::directory_iterator(dir.path())) {
             const std::string name = entry.path().filename().string();
-            if (name != "script.txt" && name != "snaps") out.files.push_back(name);
+            if (name != "script.txt" && name != "snaps" && name != "state") out.files.push_back(name);
         }
         std::sort(out.files.begin(), out.files.end());
         return out;
+    }
+
+    // The journals in the folder's state folder.
+    std::vector<fs::path> journals() const {
+        std::vector<fs::path> found;
+        if (fs::exists(dir / "state" / "mapedit"))
+            for (const auto& entry : fs::directory_iterator(dir / "state" / "mapedit"))
+                found.push_back(entry.path());
+        return found;
     }
 };
 
@@ -315,39 +339,64 @@ TEST(MapeditSession, EditsAreWrittenByteForByte) {
                      }});
     // Every kind of edit taken back down to the map as read, some made again, then a new edit that
     // drops what could still be made again. Z and Y without Ctrl mean nothing, as before.
-    cases.push_back(
-        {"undo_and_redo_every_kind_of_edit", Map(40, diagonal),
-         Script()
-             .keys({kR, '5'})                     // (1, 0) = 5, cursor to (2, 0)
-             .keys({kEnter, kPad0 + 3, kTab})     // (2, 0): 0x0302, then 0x1302
-             .keys({kDel})                        // (2, 0) = 2 again
-             .repeat(kD, 30)                      // (2, 30): row 0 out of the view
-             .keys({'7'})                         // (2, 30) = 7
-             .withCtrl(kZ)                        // (2, 30) back to 2
-             .withCtrl(kZ).withCtrl(kZ).withCtrl(kZ) // Delete, Tab, Enter taken back
-             .withCtrl(kZ)                        // (1, 0) back to 1: the view shows row 0 again
-             .snap("undone")
-             .withCtrl(kZ)                        // nothing left to take back
-             .withCtrl(kY)                        // (1, 0) = 5
-             .withCtrl(kY)                        // (2, 0) = 0x0302
-             .withCtrl(kZ, true)                  // (2, 0) = 0x1302
-             .snap("redone")
-             .keys({'9'})                         // (2, 0) = 0x1309: Delete and 7 cannot come back
-             .withCtrl(kY)
-             .keys({kZ, kY, kU}),                 // without Ctrl: nothing
-         [](Map& m) { m.at(1, 0) = 5, m.at(2, 0) = 0x1309; },
-         [](const Outcome& out) {
-             const Snapshot& undone = out.snaps.at("undone");
-             EXPECT_TRUE(shows(undone.area(24), "x= 1  y= 0    Asc= 90    "));
-             EXPECT_TRUE(shows(undone.area(25), sjis("パターン 1    ")));
-             EXPECT_EQ(undone.screen.at(16, 0), 0x00FFFF) << "the cursor frame on view row 0";
-             EXPECT_EQ(undone.screen.at(16 + 8, 8), tileColour(1)) << "row 0 in view again";
-             EXPECT_EQ(undone.screen.at(32 + 8, 16 * 25 + 8), tileColour(7)) << "row 25 drawn anew";
-             EXPECT_EQ(undone.mapFile, Map(40, diagonal).csv()) << "nothing saved before Esc";
-             const Snapshot& redone = out.snaps.at("redone");
-             EXPECT_TRUE(shows(redone.area(24), "x= 2  y= 0    Asc= 90    "));
-             EXPECT_TRUE(shows(redone.area(25), sjis("パターン 1302    ")));
-         }});
+    cases.push_back({"undo_and_redo_every_kind_of_edit", Map(40, diagonal),
+                     Script()
+                         .keys({kR, '5'})                 // (1, 0) = 5, cursor to (2, 0)
+                         .keys({kEnter, kPad0 + 3, kTab}) // (2, 0): 0x0302, then 0x1302
+                         .keys({kDel})                    // (2, 0) = 2 again
+                         .repeat(kD, 30)                  // (2, 30): row 0 out of the view
+                         .keys({'7'})                     // (2, 30) = 7
+                         .withCtrl(kZ)                    // (2, 30) back to 2
+                         .withCtrl(kZ)
+                         .withCtrl(kZ)
+                         .withCtrl(kZ) // Delete, Tab, Enter taken back
+                         .withCtrl(kZ) // (1, 0) back to 1: the view shows row 0 again
+                         .snap("undone")
+                         .withCtrl(kZ)       // nothing left to take back
+                         .withCtrl(kY)       // (1, 0) = 5
+                         .withCtrl(kY)       // (2, 0) = 0x0302
+                         .withCtrl(kZ, true) // (2, 0) = 0x1302
+                         .snap("redone")
+                         .keys({'9'}) // (2, 0) = 0x1309: Delete and 7 cannot come back
+                         .withCtrl(kY)
+                         .keys({kZ, kY, kU}), // without Ctrl: nothing
+                     [](Map& m) { m.at(1, 0) = 5, m.at(2, 0) = 0x1309; },
+                     [](const Outcome& out) {
+                         const Snapshot& undone = out.snaps.at("undone");
+                         EXPECT_TRUE(shows(undone.area(24), "x= 1  y= 0    Asc= 90    "));
+                         EXPECT_TRUE(shows(undone.area(25), sjis("パターン 1    ")));
+                         EXPECT_EQ(undone.screen.at(16, 0), 0x00FFFF) << "the cursor frame on view row 0";
+                         EXPECT_EQ(undone.screen.at(16 + 8, 8), tileColour(1)) << "row 0 in view again";
+                         EXPECT_EQ(undone.screen.at(32 + 8, 16 * 25 + 8), tileColour(7))
+                             << "row 25 drawn anew";
+                         EXPECT_EQ(undone.mapFile, Map(40, diagonal).csv()) << "nothing saved before Esc";
+                         const Snapshot& redone = out.snaps.at("redone");
+                         EXPECT_TRUE(shows(redone.area(24), "x= 2  y= 0    Asc= 90    "));
+                         EXPECT_TRUE(shows(redone.area(25), sjis("パターン 1302    ")));
+                     }});
+    // Ctrl+S saves what is there so far and editing goes on where it was; S alone means nothing.
+    cases.push_back({"ctrl_s_saves_and_editing_goes_on", Map(40, diagonal),
+                     Script()
+                         .repeat(kD, 30)
+                         .keys({kR, '5'})
+                         .withCtrl(kS)
+                         .snap("saved")
+                         .keys({'6', kS})
+                         .withCtrl(kZ) // the history stays: back to 5
+                         .withCtrl(kZ),
+                     [](Map& m) { m.at(1, 30) = 1; },
+                     [](const Outcome& out) {
+                         const Snapshot& saved = out.snaps.at("saved");
+                         Map expected(40, diagonal);
+                         expected.at(1, 30) = 5;
+                         EXPECT_EQ(saved.mapFile, expected.csv()) << "saved before Esc";
+                         EXPECT_TRUE(shows(saved.area(24), sjis("データ書き込み完了"))) << saved.area(24);
+                         EXPECT_TRUE(shows(saved.area(25), sjis("パターン 2    ")))
+                             << "the cell under the cursor";
+                         const std::string state = sjis("未保存の変更なし 保存 ");
+                         EXPECT_EQ(saved.area(20).substr(0, state.size()), state);
+                         EXPECT_EQ(saved.screen.at(32, 25 * 16), 0x00FFFF) << "the cursor frame where it was";
+                     }});
     cases.push_back({"last_row_0", Map(1), Script().keys({kU, kD, kL, '8', kD, '9'}),
                      [](Map& m) { m.at(31, 0) = 8, m.at(30, 0) = 9; }});
     for (EditCase& c : cases) {
@@ -436,8 +485,8 @@ TEST(MapeditSession, AMapChangedMeanwhileIsKeptAndTheUserIsTold) {
     const Map read(3, diagonal), other(5);
     writeFile(folder.dir / "AREA1.csv", read.csv());
     writeFile(folder.dir / "other.csv", other.csv());
-    const Outcome out = folder.run(
-        Script().keys({'7'}).command("rename", "other.csv").lines + "key 27\nkey 13\nsnap kept\nlast 32\n");
+    const Outcome out = folder.run(Script().keys({'7'}).command("rename", "other.csv").lines +
+                                   "key 27\nkey 13\nsnap kept\nlast 32\n");
     Map edited = read;
     edited.at(0, 0) = 7;
     EXPECT_EQ(out.exitCode, 0);
@@ -450,7 +499,9 @@ TEST(MapeditSession, AMapChangedMeanwhileIsKeptAndTheUserIsTold) {
     const Snapshot& shown = out.snaps.at("kept");
     EXPECT_EQ(shown.mapFile, edited.csv()) << "saved before the key that ends it";
     EXPECT_TRUE(shows(shown.area(24), sjis("データ書き込み完了")));
-    EXPECT_TRUE(shows(shown.text[26], sjis("AREA1.csvは読み込んだ後に変更されていました。その内容は次のファイルに残しました:")));
+    EXPECT_TRUE(
+        shows(shown.text[26],
+              sjis("AREA1.csvは読み込んだ後に変更されていました。その内容は次のファイルに残しました:")));
     EXPECT_TRUE(shows(shown.text[27], kept));
     EXPECT_NE(out.log.find(kept), std::string::npos) << "stderr names the kept file: " << out.log;
 }
@@ -564,7 +615,9 @@ struct FailCase {
 TEST(MapeditSession, AFailedSaveKeepsTheOldFileAndTheEditsAndALaterSaveEnds) {
     const std::vector<FailCase> cases = {
         {"file_size_limit", "fsize 1000\n", "unlimit x\n", false, "File too large"},
-        {"unwritable_folder", "chmod 555\n", "chmod 755\n", true, "Permission denied"},
+        // Nor is there room in the user's own folder, where a copy of the new map could go first.
+        {"unwritable_folder", "chmod 555\nchmod 555:state/mapedit\n", "chmod 755:state/mapedit\nchmod 755\n",
+         true, "Permission denied"},
     };
     for (const FailCase& c : cases) {
         Folder folder;
@@ -598,6 +651,117 @@ TEST(MapeditSession, AFailedSaveKeepsTheOldFileAndTheEditsAndALaterSaveEnds) {
         EXPECT_NE((failed.text[28] + failed.text[29]).find("AREA1.csv was left as it was"), std::string::npos)
             << c.name << ": the whole reason below the map view";
         EXPECT_TRUE(shows(out.snaps.at("editing").area(24), "x= 2  y= 0    Asc= 39    ")) << c.name;
+    }
+}
+
+// A close request (a click on the close button: a window close and a quit together) asks when
+// there are unsaved edits, and each answer does what it says; without edits the window closes.
+TEST(MapeditSession, TheCloseQuestion) {
+    const std::string question = sjis("変更を保存しますか?");
+    struct Case {
+        const char* name;
+        std::string script; // after the edit, if any
+        bool edit;          // '7' at (0, 0) first
+        bool saved;         // the map file holds the edit
+        int journals;       // left in the state folder at the end
+    } cases[] = {
+        {"no edits: closes at once", "lastclose -\n", false, false, 0},
+        {"no edits after an undo: closes at once", Script().withCtrl(kZ).lines + "lastclose -\n", true, false,
+         0},
+        {"Enter saves and ends", "close -\nsnap asked\nlast 13\n", true, true, 0},
+        {"N ends without saving", "close -\nsnap asked\nlast 78\n", true, false, 0},
+        {"keypad decimal point is n", "close -\nlast 110\n", true, false, 0},
+        {"Esc goes back to editing, other keys leave the question open",
+         "close -\nkey 65\nkey 27\nsnap back\n" + Script().keys({kR, '8'}).quit(), true, true, 0},
+        {"a failed save keeps the editor open",
+         "fsize 100\nclose -\nkey 13\nsnap failed\nunlimit x\nclose -\nlast 13\n", true, true, 0},
+    };
+    for (const Case& c : cases) {
+        Folder folder;
+        const Map old(3, diagonal);
+        writeFile(folder.dir / "AREA1.csv", old.csv());
+        const Outcome out = folder.run((c.edit ? Script().keys({'7'}).lines : std::string()) + c.script);
+        Map expected = old;
+        if (c.saved) expected.at(0, 0) = 7;
+        if (std::string(c.name).rfind("Esc", 0) == 0) expected.at(1, 0) = 8;
+        EXPECT_EQ(out.exitCode, 0) << c.name;
+        EXPECT_EQ(out.mapFile, expected.csv()) << c.name;
+        EXPECT_EQ(folder.journals().size(), static_cast<size_t>(c.journals)) << c.name << ": journals left";
+        if (out.snaps.count("asked")) {
+            EXPECT_TRUE(shows(out.snaps.at("asked").area(24), question)) << c.name;
+            EXPECT_TRUE(shows(out.snaps.at("asked").area(25), sjis("(Enter=保存 N=保存しない Esc=戻る)")))
+                << c.name;
+            EXPECT_EQ(out.snaps.at("asked").mapFile, old.csv()) << c.name << ": nothing saved while it asks";
+        }
+        if (out.snaps.count("back")) {
+            EXPECT_TRUE(shows(out.snaps.at("back").area(24), "x= 0  y= 0    Asc= 27    ")) << c.name;
+        }
+        if (out.snaps.count("failed")) {
+            EXPECT_EQ(out.snaps.at("failed").area(24).substr(0, 18), sjis("データ書き込み失敗")) << c.name;
+            EXPECT_EQ(out.snaps.at("failed").mapFile, old.csv()) << c.name;
+        }
+    }
+}
+
+// The real editor killed after a few edits (SIGKILL: nothing of its own runs; SIGTERM, as at a
+// logout: it writes its journal out and ends), then started again on the same map: it offers the
+// edits back. Enter puts them onto the map, undoable, for the user to save; N keeps the map as it is
+// and writes the journal's map beside it under a new name.
+TEST(MapeditSession, AKilledEditorOffersItsEditsBackAtTheNextStart) {
+    for (const int signal : {SIGKILL, SIGTERM}) {
+        for (const bool restore : {true, false}) {
+            const std::string name =
+                std::string(signal == SIGKILL ? "SIGKILL" : "SIGTERM") + (restore ? ", Enter" : ", N");
+            Folder folder;
+            const Map old(30, diagonal);
+            writeFile(folder.dir / "AREA1.csv", old.csv());
+            const pid_t pid = folder.start(
+                Script().keys({kR, '5', '6', kD, kEnter, kPad0 + 3}).snap("typed").lines + "hang -\n");
+            Map edited = old;
+            edited.at(1, 0) = 5, edited.at(2, 0) = 6, edited.at(3, 1) = 0x0300 | diagonal(3, 1);
+            // SIGKILL comes once the journal holds the edits (within a second); SIGTERM at once.
+            const std::string mapPath = fs::canonical(folder.dir.path()).string() + "/AREA1.csv";
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+            size_t seen = 0;
+            while (signal == SIGKILL && seen < 3) {
+                ASSERT_LT(std::chrono::steady_clock::now(), deadline)
+                    << name << ": the journal did not get the three edits, it has " << seen;
+                for (const fs::path& j : folder.journals())
+                    seen = mapedit::journal::decode(readFile(j), mapPath).edits.size();
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+            // The editor has taken every key once the driver's snapshot is there.
+            while (!fs::exists(folder.dir / "snaps" / "typed.snap")) {
+                ASSERT_LT(std::chrono::steady_clock::now(), deadline)
+                    << name << ": the keys were not all taken";
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+            kill(pid, signal);
+            const Outcome killed = folder.finish(pid, signal);
+            EXPECT_EQ(killed.mapFile, old.csv()) << name << ": nothing saved";
+            ASSERT_EQ(folder.journals().size(), 1u) << name << ": " << killed.log;
+            EXPECT_EQ(mapedit::journal::decode(readFile(folder.journals()[0]), mapPath).edits.size(), 3u)
+                << name;
+
+            const Outcome again = folder.run(
+                Script().snap("asked").keys({restore ? kEnter : 78}).snap("answered").withCtrl(kZ).quit());
+            ASSERT_EQ(again.snaps.count("asked"), 1u) << name;
+            const std::string first = sjis("前回の編集の記録に、保存していない変更が 3 件あります(");
+            EXPECT_EQ(again.snaps.at("asked").text[26].substr(0, first.size()), first) << name;
+            Map expected = old;
+            if (restore) expected = edited, expected.at(3, 1) = diagonal(3, 1); // Ctrl+Z took the last back
+            EXPECT_EQ(again.mapFile, expected.csv()) << name;
+            EXPECT_TRUE(folder.journals().empty()) << name << ": the save covers the journal";
+            if (restore) {
+                EXPECT_EQ(again.files, (std::vector<std::string>{"AREA1.csv", "bmp"})) << name;
+                continue;
+            }
+            ASSERT_EQ(again.files.size(), 3u) << name;
+            const std::string recovered = again.files[1];
+            EXPECT_EQ(recovered.rfind("AREA1.csv.recovered-", 0), 0u) << name << ": " << recovered;
+            EXPECT_EQ(readFile(folder.dir / recovered), edited.csv()) << name << ": the journal's map, whole";
+            EXPECT_TRUE(shows(again.snaps.at("answered").text[27], recovered)) << name;
+        }
     }
 }
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -131,6 +132,7 @@ class WindowThread : public testing::Test {
     static std::atomic<int> paints;
     static std::atomic<int> createdWidth;
     static std::atomic<int32_t> widestPaint; // the widest client size a paint was asked for
+    static std::atomic<int> closeRequests;
 
     void SetUp() override {
         win::start({[](int32_t, int32_t, int32_t w, int32_t) { createdWidth.store(w); },
@@ -140,7 +142,8 @@ class WindowThread : public testing::Test {
                         while (w > widest && !widestPaint.compare_exchange_weak(widest, w)) {
                         }
                     },
-                    [](int vk) { lastKeyDown.store(vk); }},
+                    [](int vk) { lastKeyDown.store(vk); },
+                    [] { closeRequests.fetch_add(1); }},
                    [](uint32_t* destination, int32_t width, int32_t height, int32_t pitch) {
                        for (int32_t y = 0; y < height; ++y)
                            for (int32_t x = 0; x < width; ++x) destination[y * pitch + x] = patternAt(x, y);
@@ -159,6 +162,29 @@ std::atomic<int> WindowThread::lastKeyDown{0};
 std::atomic<int> WindowThread::paints{0};
 std::atomic<int> WindowThread::createdWidth{0};
 std::atomic<int32_t> WindowThread::widestPaint{0};
+std::atomic<int> WindowThread::closeRequests{0};
+
+// A program that takes close requests hears each once: a click on the close button comes as a
+// window close and a quit together, and is one request.
+TEST_F(WindowThread, EachCloseRequestReachesTheProgramOnce) {
+    const struct {
+        const char* what;
+        std::function<void()> send;
+    } requests[] = {
+        {"a window close", [] { win::injectClose(false); }},
+        {"a quit", [] { win::injectClose(true); }},
+        {"the close button", [] { win::injectCloseButton(); }},
+        {"the close button twice", [] { win::injectCloseButton(), win::injectCloseButton(); }},
+    };
+    for (const auto& r : requests) {
+        const int before = closeRequests.load();
+        const int expected = std::string(r.what).find("twice") != std::string::npos ? 2 : 1;
+        r.send();
+        // flush runs after every event queued before it.
+        win::flush();
+        EXPECT_EQ(closeRequests.load() - before, expected) << r.what;
+    }
+}
 
 TEST_F(WindowThread, OpensWithTheFirstTitleAndPaints) {
     EXPECT_EQ(win::titleUtf8(), "BASIC PROMPT");

@@ -7,12 +7,15 @@
 // script lines:
 //   uid N          (before any key) run as user and group N from the start
 //   fsize BYTES    limit the size of files this process writes; unlimit lifts it again
-//   chmod OCTAL    change the folder's permissions
+//   chmod OCTAL    change the folder's permissions (OCTAL:PATH: those of PATH in the folder)
 //   key VK         press and release a key and wait until the editor asks for the next one
 //   hold VK        press a key and keep it down (Ctrl, Shift) until the editor has taken it
 //   release VK     let go of a held key
 //   rename FILE    put FILE of the folder over AREA1.csv, as another program's save would
 //   last VK        press and release the key that ends the program
+//   close -        a click on the window's close button; the editor asks and waits again
+//   lastclose -    a click on the close button that ends the program
+//   hang -         wait for the test to end the program from outside
 //   sysdown S,K,M  a key-down event of the video library (scan code, key code, modifiers) that
 //   sysup S,K,M    must stay out of the key latch, and its key-up
 //   snap NAME      write snaps/NAME.snap: client pixels, text rows 0..29, the bytes of AREA1.csv,
@@ -139,6 +142,16 @@ void drive(const std::vector<Command>& script, const std::string& folder) {
             platform::window::injectKey(std::stoi(c.arg), false);
         } else if (c.verb == "rename") {
             if (rename(c.arg.c_str(), "AREA1.csv") != 0) fail("cannot put " + c.arg + " over AREA1.csv");
+        } else if (c.verb == "close") {
+            const int64_t before = mapedit::keyRequestCount();
+            platform::window::injectCloseButton();
+            waitFor([before] { return mapedit::keyRequestCount() > before; },
+                    "the editor to take the close request");
+        } else if (c.verb == "lastclose") {
+            platform::window::injectCloseButton();
+            waitFor([] { return false; }, "the program to end after the close request");
+        } else if (c.verb == "hang") {
+            waitFor([] { return false; }, "the test to end the program");
         } else if (c.verb == "last") {
             press(std::stoi(c.arg));
             waitFor([] { return false; }, "the program to end after key " + c.arg);
@@ -151,7 +164,10 @@ void drive(const std::vector<Command>& script, const std::string& folder) {
         } else if (c.verb == "unlimit") {
             setFileSizeLimit(RLIM_INFINITY);
         } else if (c.verb == "chmod") {
-            if (chmod(folder.c_str(), static_cast<mode_t>(std::stoi(c.arg, nullptr, 8))) != 0)
+            const size_t colon = c.arg.find(':');
+            const std::string path =
+                colon == std::string::npos ? folder : folder + "/" + c.arg.substr(colon + 1);
+            if (chmod(path.c_str(), static_cast<mode_t>(std::stoi(c.arg, nullptr, 8))) != 0)
                 fail("chmod failed");
         } else if (c.verb != "uid") {
             fail("unknown command " + c.verb);
