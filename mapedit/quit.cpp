@@ -62,13 +62,11 @@ SaveEnd saveWithMessages(Editor& editor, EditorIo& io, bool ending) {
     return SaveEnd::Failed;
 }
 
-// Esc asked "終了する?(Enter or N)"; this is the answer.
-Outcome answerQuitQuestion(Editor& editor, EditorIo& io, int32_t key) {
-    printAt(io, kTextColumn, kStatusRow, blanks(kQuestionBlanks));
-    printAt(io, kTextColumn, kPatternRow, blanks(kQuestionBlanks));
-    editor.mode = Mode::Editing;
-    // N goes back to editing; the cursor frame and the status lines stay erased until the next key.
-    if (isNoKey(key)) return Outcome::Editing;
+namespace {
+
+// The save that ends the editor: it ends once the map is saved, waits for a key first when a
+// version changed on disk was kept, and goes on editing after a failed save.
+Outcome saveAndEnd(Editor& editor, EditorIo& io) {
     switch (saveWithMessages(editor, io, true)) {
     case SaveEnd::Saved:
         return Outcome::Saved;
@@ -79,6 +77,18 @@ Outcome answerQuitQuestion(Editor& editor, EditorIo& io, int32_t key) {
         break;
     }
     return Outcome::Editing;
+}
+
+} // namespace
+
+// Esc asked "終了する?(Enter or N)"; this is the answer.
+Outcome answerQuitQuestion(Editor& editor, EditorIo& io, int32_t key) {
+    printAt(io, kTextColumn, kStatusRow, blanks(kQuestionBlanks));
+    printAt(io, kTextColumn, kPatternRow, blanks(kQuestionBlanks));
+    editor.mode = Mode::Editing;
+    // N goes back to editing; the cursor frame and the status lines stay erased until the next key.
+    if (isNoKey(key)) return Outcome::Editing;
+    return saveAndEnd(editor, io);
 }
 
 void askToClose(Editor& editor, EditorIo& io) {
@@ -102,16 +112,7 @@ Outcome answerCloseQuestion(Editor& editor, EditorIo& io, int32_t key) {
         finishKey(editor, io, key);
         return Outcome::Editing;
     }
-    switch (saveWithMessages(editor, io, true)) {
-    case SaveEnd::Saved:
-        return Outcome::Saved;
-    case SaveEnd::SavedKept:
-        editor.mode = Mode::SavedNotice;
-        return Outcome::Editing;
-    case SaveEnd::Failed:
-        break;
-    }
-    return Outcome::Editing;
+    return saveAndEnd(editor, io);
 }
 
 } // namespace parts
