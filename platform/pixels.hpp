@@ -60,6 +60,12 @@ bool blit(Bitmap& dst, int32_t x, int32_t y, int32_t w, int32_t h, const Bitmap&
 // have one size and neither may be dst; otherwise nothing is drawn and the answer is false.
 bool maskedBlit(Bitmap& dst, int32_t x, int32_t y, const Bitmap& mask, const Bitmap& sprite);
 
+// The order of a pixel's colours in a 32-bit word where pixels leave for a display: ours
+// (0x00BBGGRR), or red and blue exchanged (0x00RRGGBB), as many displays keep them.
+enum class Order { Xbgr, Xrgb };
+// Copies n of our pixels into dst in the given order. dst and src must not overlap.
+void copyRow(Colour* dst, const Colour* src, size_t n, Order order);
+
 // Fills the rectangle with one colour (the black pattern fill passes 0).
 void fillRect(Bitmap& dst, int32_t x, int32_t y, int32_t w, int32_t h, Colour colour);
 
