@@ -110,18 +110,16 @@ Geometry geometry() {
         const internal::Local& l = local();
         g.fullscreen = l.fullscreen;
         g.scale = l.scale;
+        g.clientWidth = l.clientWidth;
+        g.clientHeight = l.clientHeight;
         SDL_GetWindowSize(l.window, &g.windowWidth, &g.windowHeight);
         if (l.fullscreen) {
             g.x = l.windowedX;
             g.y = l.windowedY;
-            g.clientWidth = l.clientWidth;
-            g.clientHeight = l.clientHeight;
             g.resizable = l.resizable;
             return;
         }
         SDL_GetWindowPosition(l.window, &g.x, &g.y);
-        g.clientWidth = g.windowWidth / l.scale;
-        g.clientHeight = g.windowHeight / l.scale;
         g.resizable = (SDL_GetWindowFlags(l.window) & SDL_WINDOW_RESIZABLE) != 0;
     });
     return g;
@@ -130,19 +128,17 @@ Geometry geometry() {
 pixels::Bitmap presentedPixels() {
     pixels::Bitmap out;
     runOnWindowThread([&] {
-        pixels::Bitmap shown = internal::readSurface();
+        const pixels::Bitmap shown = internal::readView();
         const internal::Local& l = local();
-        if (!l.fullscreen && l.scale == 1) {
-            out = std::move(shown);
-            return;
-        }
-        // The top-left pixel of each block; a part cut off by the surface reads black.
+        // One pixel of each block (its top-left one), or of each share of a shrunk view; a part
+        // cut off by the view reads black.
         const int32_t cw = l.clientWidth, ch = l.clientHeight;
         const Placement p = internal::viewPlacement(shown.width, shown.height);
         out = pixels::Bitmap(cw, ch, 0);
         for (int32_t y = 0; y < ch; ++y)
             for (int32_t x = 0; x < cw; ++x) {
-                const int32_t sx = p.x + x * p.scale, sy = p.y + y * p.scale;
+                const int32_t sx = p.x + static_cast<int32_t>(int64_t{x} * p.width / cw);
+                const int32_t sy = p.y + static_cast<int32_t>(int64_t{y} * p.height / ch);
                 if (sx >= 0 && sy >= 0 && sx < shown.width && sy < shown.height)
                     out.row(y)[x] = shown.row(sy)[sx];
             }
@@ -152,7 +148,7 @@ pixels::Bitmap presentedPixels() {
 
 pixels::Bitmap shownPixels() {
     pixels::Bitmap out;
-    runOnWindowThread([&] { out = internal::readSurface(); });
+    runOnWindowThread([&] { out = internal::readView(); });
     return out;
 }
 

@@ -5,13 +5,17 @@
 // Other threads reach it through the calls below, which hand their work to the window thread and
 // wait until it is done.
 //
-// The window shows the client framebuffer enlarged by a whole factor, its scale: each pixel a
-// scale x scale block. The scale is chosen at start from the desktop's (see chooseScale), and
-// Alt+Plus and Alt+Minus change it while the program runs. Alt+Enter toggles a fullscreen view:
-// the window covers the display without a frame and shows the client framebuffer enlarged by the
-// largest whole factor that fits, centred on black; leaving it brings the window back at its
-// scale. The program sees no change: its client size, framebuffer and the pixels read back stay
-// as they were, and these keys reach neither the key-state table nor the keyDown callback.
+// The window asks for the client size enlarged by a whole factor, its scale: each pixel a
+// scale x scale block. The scale is chosen at start from the desktop's (see desktopScale), and
+// Alt+Plus and Alt+Minus change it while the program runs. Whatever size the window then gets (the
+// one asked for, one a tiling desktop or the user gives it, the display's in the fullscreen view
+// that Alt+Enter toggles), the client framebuffer is shown as windowPlacement places it: enlarged
+// by the largest whole factor that fits, centred on black, or shrunk to fit a window too small
+// for it. The video library's renderer draws it (vsync where the driver has it) from a texture at
+// the client size; on a high-density display its pixels are the display's own. The program sees
+// no change: its client size, framebuffer and the pixels read back stay as they were, and these
+// keys reach neither the key-state table nor the keyDown callback. Only a window the program made
+// resizable itself gives the program a new client size when the window is resized.
 #include "platform/pixels.hpp"
 
 #include <cstdint>
@@ -43,10 +47,22 @@ struct Callbacks {
     std::function<void()> closeRequested;
 };
 
-// Copies the pixels to present into the window's surface: called on the window thread with the
-// destination, which is clientWidth x clientHeight pixels in 0x00BBGGRR order, row pitch in pixels.
-using PresentSource =
-    std::function<void(uint32_t* destination, int32_t width, int32_t height, int32_t pitch)>;
+// A part of the client area, half-open: columns x0 .. x1-1, rows y0 .. y1-1.
+struct Area {
+    int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    bool empty() const { return x0 >= x1 || y0 >= y1; }
+};
+
+// Where the pixels to present come from. Both parts are called on the window thread, first
+// takeChanged, then copy for the part of it that lies inside the client area.
+struct PresentSource {
+    // The part of the client area that changed since the last call (all of it when `all`),
+    // forgotten in the same step.
+    std::function<Area(bool all)> takeChanged;
+    // Copies the area into the texture the window is drawn from: destination holds the area's
+    // first pixel, rows pitch pixels apart, in the given order (pixels::copyRow converts).
+    std::function<void(uint32_t* destination, int32_t pitch, Area area, pixels::Order order)> copy;
+};
 
 // Who the window is and how large it shows the program.
 struct Setup {
@@ -56,6 +72,9 @@ struct Setup {
     // The window's scale, 1..kMaxScale, as asked for by hand: taken even where the window then
     // does not fit the work area. 0 chooses it from the desktop's settings.
     int32_t scale = 0;
+    // Each picture waits for the display's next refresh where the driver can (the program never
+    // waits for it); false shows it at once.
+    bool vsync = true;
 };
 inline constexpr int32_t kMaxScale = 8;
 

@@ -13,8 +13,8 @@ namespace platform::window {
 
 // What the window shows now, read back from the window thread (for tests and tools).
 std::string titleUtf8();
-// Position and client size as the program set them: in the fullscreen view, the window's size
-// and position to come back to. The window itself is the client size times the scale.
+// Position and client size as the program set them (in the fullscreen view the position to come
+// back to). The window asks for the client size times the scale; the size it has may differ.
 struct Geometry {
     int32_t x = 0, y = 0, clientWidth = 0, clientHeight = 0;
     int32_t scale = 1;
@@ -23,10 +23,12 @@ struct Geometry {
     bool fullscreen = false;
 };
 Geometry geometry();
-// The program's pixels as the window shows them now (its surface read back), in 0x00BBGGRR, at
-// the client size: one pixel of each block (none of the black around the fullscreen view).
+// The program's pixels as the window shows them now (read back from its renderer), in
+// 0x00BBGGRR, at the client size: one pixel of each block, or of each share of a shrunk view
+// (none of the black around the picture).
 pixels::Bitmap presentedPixels();
-// The window's whole surface as it is, the fullscreen view's enlargement and border included.
+// The window's whole view as it is (the renderer's output, in its own pixels), the enlargement
+// and the black around the picture included.
 pixels::Bitmap shownPixels();
 
 // Maps a key event of the video library (scan code, key code, modifier state) to a virtual-key

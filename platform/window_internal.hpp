@@ -5,8 +5,8 @@
 //
 //   window_thread.cpp  the thread: starting the video system, the event loop, the request queue
 //   window.cpp         the requests other threads make: settings, repaints, reading back
-//   window_view.cpp    what the window shows: the program's picture at the window's scale, the
-//                      fullscreen view, the keys that change them
+//   window_view.cpp    what the window shows: the renderer, the program's picture placed in a window
+//                      of any size, the fullscreen view, the keys that change them
 //   window_scale.cpp   the scale chosen from the desktop's settings and the work area
 //   window_x11.cpp     the window's identity on X11 (class, icons) and the X resource database
 //   window_keys.cpp    key events to virtual-key codes, system keys, the path of a key
@@ -69,14 +69,20 @@ struct Local {
     int32_t scale = 1;
     int32_t wantedScale = 1;
     bool fitWorkArea = true;
-    std::vector<uint32_t> staging;
-    std::vector<uint32_t> view; // the program's picture converted to the surface's format
+    // What draws the view: the renderer and its streaming texture at the client size, in the
+    // order of pixels the renderer takes without converting them itself.
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
+    int32_t textureWidth = 0, textureHeight = 0;
+    uint32_t textureFormat = SDL_PIXELFORMAT_XBGR8888;
+    pixels::Order textureOrder = pixels::Order::Xbgr;
     bool fullscreen = false;
     // A window size this thread asked for and the desktop has not reported yet (0: none). Until
     // it comes, the sizes reported are the old ones, and the program must not follow them.
     int32_t awaitedWidth = 0, awaitedHeight = 0;
     // The window's place before the fullscreen view, and the settings made during it.
     int32_t windowedX = 0, windowedY = 0;
+    // Made resizable by the program: the client area then follows the window's size.
     bool resizable = false;
 };
 Local& local();
@@ -86,6 +92,8 @@ bool pushUserEvent(int32_t code);
 bool runOnWindowThread(std::function<void()> fn);
 
 // window_view.cpp (window thread)
+// Makes the renderer for the window (before it is shown); false, with the reason, when there is none.
+bool createRenderer(std::string& why);
 // The program draws its whole client area, which is then presented.
 void paint();
 // Presents the program's picture as the window shows it.
@@ -97,11 +105,11 @@ void followWindowSize();
 void resizeToScale();
 // Alt+Enter, Alt+Plus, Alt+Minus: true when the key was one of them and has been handled.
 bool handleViewKey(int vk, bool down, uint16_t modifiers, bool repeat);
-// Where the program's picture lies on a surface of the given size: at the window's scale from
-// the top-left corner, or placed by the fullscreen view.
-Placement viewPlacement(int32_t surfaceWidth, int32_t surfaceHeight);
-// The window's surface read back, in 0x00BBGGRR.
-pixels::Bitmap readSurface();
+// Where the program's picture lies in a view (the renderer's output, in its own pixels) of the
+// given size: windowPlacement, whatever made the window that size.
+Placement viewPlacement(int32_t viewWidth, int32_t viewHeight);
+// The whole view as the window shows it now, read back from the renderer, in 0x00BBGGRR.
+pixels::Bitmap readView();
 
 // window_scale.cpp (window thread)
 // Room for the window on its display: the work area, less the frame where the desktop has told it.

@@ -84,8 +84,8 @@ void eventLoop() {
         if (e.type == shared().userEvent.load()) {
             switch (e.user.code) {
             case kPresent:
-                shared().presentPending.store(false);
-                present();
+                // A paint since the request may have shown it already.
+                if (shared().presentPending.exchange(false)) present();
                 break;
             case kPaint:
                 shared().paintPending.store(false);
@@ -131,6 +131,12 @@ void eventLoop() {
             default:
                 break;
             }
+            break;
+        case SDL_RENDER_TARGETS_RESET:
+        case SDL_RENDER_DEVICE_RESET:
+            // The renderer lost its textures: the next present makes the texture anew.
+            local().textureWidth = local().textureHeight = 0;
+            paint();
             break;
         case SDL_KEYDOWN:
         case SDL_KEYUP:
@@ -182,11 +188,18 @@ void threadMain() {
     }
     // A fixed frame from the start: the programs make it fixed anyway, and some video drivers
     // cannot change it afterwards. Hidden until it has its name and size, which desktops read
-    // when a window first shows.
+    // when a window first shows. On a high-density display the renderer draws in the display's
+    // own pixels.
     l.window = SDL_CreateWindow("BASIC PROMPT", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                kInitialClientWidth, kInitialClientHeight, SDL_WINDOW_HIDDEN);
+                                kInitialClientWidth, kInitialClientHeight,
+                                SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
     if (!l.window) {
         fail(std::string("the window cannot be created: ") + SDL_GetError());
+        return;
+    }
+    // Before the window gets its name: a renderer may make the window anew for itself.
+    if (!createRenderer(why)) {
+        fail(why);
         return;
     }
     SDL_StopTextInput();
@@ -259,8 +272,8 @@ void start(Callbacks callbacks, PresentSource presentSource, Setup setup) {
     setenv("SDL_VIDEO_WAYLAND_WMCLASS", setup.instance.c_str(), 1);
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
-    // The window surface is plain shared memory: no GL context (and its driver threads) behind
-    // it, and the window is not created a second time to give it one.
+    // Where the software renderer draws, it draws into the window's own shared memory, not into a
+    // texture of a second renderer standing in for it.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     Local& l = local();
     l.callbacks = std::move(callbacks);

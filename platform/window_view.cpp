@@ -1,44 +1,102 @@
-// What the window shows: the program's picture at the window's scale, each pixel a square block,
-// or in the fullscreen view enlarged as far as the screen allows and centred on black. The
-// program draws at its own client size whatever the view is.
+// What the window shows: the program's picture, drawn by the video library's renderer from a
+// streaming texture at the program's own size and placed by windowPlacement in the renderer's
+// output (its own pixels, which on a high-density display are finer than the window's): each
+// pixel a square block, centred on black, or the whole picture shrunk into a window too small for
+// it. The program draws at its own client size whatever the view is.
 #include "platform/keys.hpp"
 #include "platform/window_internal.hpp"
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
+#include <filesystem>
+#include <string_view>
 
 namespace platform::window::internal {
 
 namespace {
 
-size_t area(int32_t w, int32_t h) {
-    return static_cast<size_t>(std::max(w, 0)) * static_cast<size_t>(std::max(h, 0));
+// Whether the machine has a GPU to render with: a render node of the kernel's graphics drivers.
+// Without one, an accelerated renderer is a rasteriser on the processor, dearer than the plain
+// software renderer.
+bool hasRenderNode() {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/dev/dri", error))
+        if (entry.path().filename().string().rfind("renderD", 0) == 0) return true;
+    return false;
 }
 
-// The program's w x h picture enlarged as placed into a vw x vh view of 32-bit pixels (row pitch
-// in pixels), black around it.
-void enlarge(const uint32_t* picture, int32_t w, int32_t h, uint32_t* view, int32_t pitch, int32_t vw,
-             int32_t vh, const Placement& p) {
-    const int32_t x0 = std::clamp(p.x, 0, vw), x1 = std::clamp(p.x + w * p.scale, x0, vw);
-    const int32_t y0 = std::clamp(p.y, 0, vh), y1 = std::clamp(p.y + h * p.scale, y0, vh);
-    for (int32_t y = 0; y < vh; ++y) {
-        uint32_t* out = view + area(pitch, y);
-        if (y < y0 || y >= y1 || x0 == x1) {
-            std::fill_n(out, vw, 0u);
-            continue;
-        }
-        std::fill_n(out, x0, 0u);
-        std::fill(out + x1, out + vw, 0u);
-        if (y > y0 && (y - p.y) % p.scale != 0) {
-            std::copy_n(out - pitch + x0, x1 - x0, out + x0); // the same row of the picture as above
-            continue;
-        }
-        const uint32_t* in = picture + area(w, (y - p.y) / p.scale) + (x0 - p.x) / p.scale;
-        for (int32_t x = x0, k = (x0 - p.x) % p.scale; x < x1; ++x) {
-            out[x] = *in;
-            if (++k == p.scale) k = 0, ++in;
-        }
+// Whether an OpenGL renderer draws on the processor after all (a GPU the driver does not serve).
+bool renderedInSoftware(SDL_Renderer* renderer) {
+    SDL_RendererInfo info{};
+    if (SDL_GetRendererInfo(renderer, &info) != 0 || (info.flags & SDL_RENDERER_SOFTWARE)) return true;
+    const std::string_view name = info.name ? info.name : "";
+    if (name.rfind("opengl", 0) != 0) return false;
+    using GetString = const unsigned char* (*)(unsigned int);
+    constexpr unsigned int kGlRenderer = 0x1F01;
+    const auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    const unsigned char* text = getString ? getString(kGlRenderer) : nullptr;
+    const std::string_view what = text ? reinterpret_cast<const char*>(text) : "";
+    for (const std::string_view soft : {"llvmpipe", "softpipe", "Software Rasterizer", "SWR"})
+        if (what.find(soft) != std::string_view::npos) return true;
+    return false;
+}
+
+// The texture's format: our own 0x00BBGGRR words where the renderer takes them as they are; for
+// the software renderer the window's own format, which its copy onto the window then need not
+// convert (red and blue are exchanged on the way into the texture, in the same pass).
+void chooseTextureFormat() {
+    Local& l = local();
+    SDL_RendererInfo info{};
+    SDL_GetRendererInfo(l.renderer, &info);
+    l.textureFormat = SDL_PIXELFORMAT_XBGR8888;
+    l.textureOrder = pixels::Order::Xbgr;
+    if ((info.flags & SDL_RENDERER_SOFTWARE) &&
+        SDL_GetWindowPixelFormat(l.window) == SDL_PIXELFORMAT_XRGB8888) {
+        l.textureFormat = SDL_PIXELFORMAT_XRGB8888;
+        l.textureOrder = pixels::Order::Xrgb;
     }
+}
+
+// A texture at the client size, made anew when the size changed or the renderer lost it; fresh
+// tells that it holds nothing yet.
+bool ensureTexture(bool& fresh) {
+    Local& l = local();
+    fresh = false;
+    if (l.texture && l.textureWidth == l.clientWidth && l.textureHeight == l.clientHeight) return true;
+    if (l.texture) SDL_DestroyTexture(l.texture);
+    l.texture = SDL_CreateTexture(l.renderer, l.textureFormat, SDL_TEXTUREACCESS_STREAMING, l.clientWidth,
+                                  l.clientHeight);
+    if (!l.texture) return false;
+    l.textureWidth = l.clientWidth;
+    l.textureHeight = l.clientHeight;
+    fresh = true;
+    // Nearest pixel: whole factors give exact square blocks.
+    SDL_SetTextureScaleMode(l.texture, SDL_ScaleModeNearest);
+    SDL_SetTextureBlendMode(l.texture, SDL_BLENDMODE_NONE);
+    return true;
+}
+
+// The view drawn from the texture: the picture where it is placed, black on the rest (every
+// pixel is drawn, so nothing depends on what the renderer's buffer held before).
+void drawView() {
+    Local& l = local();
+    int32_t w = 0, h = 0;
+    SDL_GetRendererOutputSize(l.renderer, &w, &h);
+    const Placement p = viewPlacement(w, h);
+    const int32_t x0 = std::clamp(p.x, 0, w), x1 = std::clamp(p.x + p.width, x0, w);
+    const int32_t y0 = std::clamp(p.y, 0, h), y1 = std::clamp(p.y + p.height, y0, h);
+    SDL_Rect border[4];
+    int count = 0;
+    for (const SDL_Rect& r : {SDL_Rect{0, 0, w, y0}, SDL_Rect{0, y1, w, h - y1}, SDL_Rect{0, y0, x0, y1 - y0},
+                              SDL_Rect{x1, y0, w - x1, y1 - y0}})
+        if (r.w > 0 && r.h > 0) border[count++] = r;
+    if (count > 0) {
+        SDL_SetRenderDrawColor(l.renderer, 0, 0, 0, 255);
+        SDL_RenderFillRects(l.renderer, border, count);
+    }
+    const SDL_Rect at{p.x, p.y, p.width, p.height};
+    SDL_RenderCopy(l.renderer, l.texture, nullptr, &at);
 }
 
 // The window's size for the client area at the current scale.
@@ -112,49 +170,63 @@ void stepScale(int step) {
 
 } // namespace
 
+bool createRenderer(std::string& why) {
+    Local& l = local();
+    const uint32_t vsync = l.setup.vsync ? SDL_RENDERER_PRESENTVSYNC : 0;
+    const char* forced = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
+    const std::string_view video = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+    // Wayland gives a window no buffer of its own to draw on: there it is the GPU's renderer, or
+    // the one that stands in for it on the processor.
+    const bool ownBuffer = video != "wayland";
+    if (forced && *forced) {
+        l.renderer = SDL_CreateRenderer(l.window, -1, vsync);
+    } else if (ownBuffer && !hasRenderNode()) {
+        l.renderer = SDL_CreateRenderer(l.window, -1, SDL_RENDERER_SOFTWARE);
+    } else {
+        l.renderer = SDL_CreateRenderer(l.window, -1, SDL_RENDERER_ACCELERATED | vsync);
+        if (l.renderer && ownBuffer && renderedInSoftware(l.renderer)) {
+            SDL_DestroyRenderer(l.renderer);
+            l.renderer = nullptr;
+        }
+        if (!l.renderer && ownBuffer) l.renderer = SDL_CreateRenderer(l.window, -1, SDL_RENDERER_SOFTWARE);
+    }
+    if (!l.renderer) {
+        why = std::string("the window has no renderer: ") + SDL_GetError();
+        return false;
+    }
+    chooseTextureFormat();
+    return true;
+}
+
 void present() {
     Local& l = local();
-    SDL_Surface* surface = SDL_GetWindowSurface(l.window);
-    if (!surface) return;
-    const int32_t w = surface->w, h = surface->h;
-    const std::vector<uint32_t>* pixels = &l.staging;
-    if (l.fullscreen || l.scale > 1) {
-        const int32_t cw = l.clientWidth, ch = l.clientHeight;
-        l.staging.assign(area(cw, ch), 0);
-        if (l.present) l.present(l.staging.data(), cw, ch, cw);
-        const Placement placement = viewPlacement(w, h);
-        if (surface->format->BytesPerPixel == 4) {
-            // Converted at the program's size and enlarged straight into the surface: a screen's
-            // worth of conversion would cost several times more.
-            l.view.resize(area(cw, ch));
-            SDL_ConvertPixels(cw, ch, SDL_PIXELFORMAT_XBGR8888, l.staging.data(), cw * 4,
-                              surface->format->format, l.view.data(), cw * 4);
-            if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
-            enlarge(l.view.data(), cw, ch, static_cast<uint32_t*>(surface->pixels), surface->pitch / 4, w, h,
-                    placement);
-            if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
-            SDL_UpdateWindowSurface(l.window);
-            return;
+    bool fresh = false;
+    if (!l.renderer || !ensureTexture(fresh)) return;
+    // Only what changed goes into the texture, which keeps the rest.
+    if (l.present.takeChanged && l.present.copy) {
+        const Area changed = l.present.takeChanged(fresh);
+        const Area a{std::max(changed.x0, 0), std::max(changed.y0, 0), std::min(changed.x1, l.textureWidth),
+                     std::min(changed.y1, l.textureHeight)};
+        const SDL_Rect rect{a.x0, a.y0, a.x1 - a.x0, a.y1 - a.y0};
+        void* pixels = nullptr;
+        int pitch = 0;
+        if (!a.empty() && SDL_LockTexture(l.texture, &rect, &pixels, &pitch) == 0) {
+            l.present.copy(static_cast<uint32_t*>(pixels), pitch / 4, a, l.textureOrder);
+            SDL_UnlockTexture(l.texture);
         }
-        l.view.resize(area(w, h));
-        enlarge(l.staging.data(), cw, ch, l.view.data(), w, w, h, placement);
-        pixels = &l.view;
-    } else {
-        l.staging.assign(area(w, h), 0);
-        if (l.present) l.present(l.staging.data(), w, h, w);
     }
-    if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
-    // Our pixels are 0x00BBGGRR words: the library's XBGR8888.
-    SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_XBGR8888, pixels->data(), w * 4, surface->format->format,
-                      surface->pixels, surface->pitch);
-    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
-    SDL_UpdateWindowSurface(l.window);
+    drawView();
+    // With vsync this waits for the display's refresh here, on the window thread; what the
+    // program draws meanwhile is shown by the next present.
+    SDL_RenderPresent(l.renderer);
 }
 
 void paint() {
     Local& l = local();
     if (l.callbacks.paint) l.callbacks.paint(l.clientWidth, l.clientHeight);
-    shared().presentPending.store(false);
+    // This present shows what the paint drew and every present asked for before it. Taken with
+    // an exchange: it reads what each request wrote, so their drawing is seen below.
+    shared().presentPending.exchange(false);
     present();
 }
 
@@ -162,21 +234,16 @@ void followWindowSize() {
     Local& l = local();
     int w = 0, h = 0;
     SDL_GetWindowSize(l.window, &w, &h);
-    if (l.awaitedWidth != 0) {
-        if (w == l.awaitedWidth && h == l.awaitedHeight) l.awaitedWidth = l.awaitedHeight = 0;
-        // The program repaints at its own size, as after any change of the window's size, and
-        // the picture is placed anew.
-        paint();
-        return;
+    if (l.awaitedWidth != 0 && w == l.awaitedWidth && h == l.awaitedHeight)
+        l.awaitedWidth = l.awaitedHeight = 0;
+    // A window the program made resizable, resized by the user: the client area is what the scale
+    // fills of it. Every other window keeps the program's size, placed anew in the size it has.
+    if (l.resizable && !l.fullscreen && l.awaitedWidth == 0) {
+        if (w / l.scale == l.clientWidth && h / l.scale == l.clientHeight) return;
+        l.clientWidth = w / l.scale;
+        l.clientHeight = h / l.scale;
     }
-    if (l.fullscreen) {
-        paint();
-        return;
-    }
-    // A window the user resized: the client area is what the scale fills of it.
-    if (w / l.scale == l.clientWidth && h / l.scale == l.clientHeight) return;
-    l.clientWidth = w / l.scale;
-    l.clientHeight = h / l.scale;
+    // The program repaints at its own size, as after any change of the window's size.
     paint();
 }
 
@@ -217,20 +284,24 @@ bool handleViewKey(int vk, bool down, uint16_t modifiers, bool repeat) {
     return true;
 }
 
-Placement viewPlacement(int32_t surfaceWidth, int32_t surfaceHeight) {
+Placement viewPlacement(int32_t viewWidth, int32_t viewHeight) {
     const Local& l = local();
-    if (l.fullscreen) return fullscreenPlacement(l.clientWidth, l.clientHeight, surfaceWidth, surfaceHeight);
-    return {l.scale, 0, 0, l.clientWidth * l.scale, l.clientHeight * l.scale};
+    return windowPlacement(l.clientWidth, l.clientHeight, viewWidth, viewHeight);
 }
 
-pixels::Bitmap readSurface() {
-    SDL_Surface* surface = SDL_GetWindowSurface(local().window);
-    if (!surface) return {};
-    pixels::Bitmap out(surface->w, surface->h);
-    if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
-    SDL_ConvertPixels(surface->w, surface->h, surface->format->format, surface->pixels, surface->pitch,
-                      SDL_PIXELFORMAT_XBGR8888, out.pixels.data(), surface->w * 4);
-    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+pixels::Bitmap readView() {
+    Local& l = local();
+    if (!l.renderer || !l.texture) return {};
+    int32_t w = 0, h = 0;
+    SDL_GetRendererOutputSize(l.renderer, &w, &h);
+    if (w <= 0 || h <= 0) return {};
+    // Drawn again from the texture, which holds the last picture presented, and read before the
+    // next present (a presented buffer may be gone).
+    drawView();
+    pixels::Bitmap out(w, h);
+    if (SDL_RenderReadPixels(l.renderer, nullptr, SDL_PIXELFORMAT_XBGR8888, out.pixels.data(), w * 4) != 0)
+        return {};
+    for (pixels::Colour& c : out.pixels) c &= 0x00FFFFFF; // the unused byte as our pixels have it
     return out;
 }
 

@@ -46,22 +46,26 @@ void renderFrame(GameState& g, GamePictures& p) {
     for (int slot = kSlotCount - 1; slot >= 0; --slot) {
         if (g.obj.kind[static_cast<size_t>(slot)] > 0) drawSlot(g, p, slot);
     }
-    p.screenPicture.putAt(0, kViewOffsetY, picture::kSrcCopy);
 
-    // Scroll, new row, keep: the clean background one step lower on the frame, whose top rows keep
-    // what the frame held there, the due row drawn on it, and the result kept as the background.
+    // Present, then scroll, new row, keep: the frame shown in the window at (0, -14); the clean
+    // background one step lower on the frame, whose top rows keep what the frame held there, the
+    // due row drawn on it, and the result kept as the background.
     platform::pixels::Bitmap* screen = p.screenPicture.bitmap();
     platform::pixels::Bitmap* background = p.backgroundPicture.bitmap();
     if (screen && background && screen->width == background->width && screen->height == background->height) {
         // The same pixels, made on the background in place and then copied whole onto the frame:
-        // one picture less in the processor's cache than going through the frame first.
+        // one picture less in the processor's cache than going through the frame first. The
+        // frame is shown once the background has its top rows, handed to the window rather than
+        // copied, as it is drawn anew from the background right after.
         const int32_t step = std::clamp<int32_t>(g.speedFactor, 0, background->height);
         platform::pixels::blit(*background, 0, step, background->width, background->height, *background, 0, 0,
-                     picture::kSrcCopy);
+                               picture::kSrcCopy);
         platform::pixels::blit(*background, 0, 0, background->width, step, *screen, 0, 0, picture::kSrcCopy);
         drawDueRow(g, p, p.backgroundPicture);
+        p.screenPicture.handOverAt(0, kViewOffsetY);
         p.backgroundPicture.putOnto(p.screenPicture, 0, 0, -1, -1, picture::kSrcCopy);
     } else {
+        p.screenPicture.putAt(0, kViewOffsetY, picture::kSrcCopy);
         p.backgroundPicture.putOnto(p.screenPicture, 0, g.speedFactor, -1, -1, picture::kSrcCopy);
         drawDueRow(g, p, p.screenPicture);
         p.screenPicture.putOnto(p.backgroundPicture, 0, 0, -1, -1, picture::kSrcCopy);

@@ -42,6 +42,14 @@ int32_t Surface::put(int32_t x, int32_t y, int32_t w, int32_t h, uint32_t rop,
     return result;
 }
 
+int32_t Surface::handOverAt(int32_t x, int32_t y) {
+    if (bitmap_ && binding_.window && binding_.bound == 1 && binding_.backBuffer) {
+        prompt::CanvasLock canvas;
+        if (canvas.windowTakes(*bitmap_, x, y)) return 1;
+    }
+    return putAt(x, y, kSrcCopy);
+}
+
 int32_t Surface::putOnto(Surface& target, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t rop) {
     return putOnto(target.bitmap(), x, y, w, h, rop);
 }

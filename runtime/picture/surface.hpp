@@ -53,6 +53,10 @@ class Surface {
                 platform::pixels::Bitmap* target = nullptr);
     // put at natural size on the window.
     int32_t putAt(int32_t x, int32_t y, uint32_t rop = 0) { return put(x, y, 0, 0, rop, nullptr); }
+    // putAt with SRCCOPY for a picture drawn anew after it is shown: the window may take the
+    // bitmap's pixels instead of copying them, and leave it pixels of the same size whose values
+    // are unspecified (where it cannot, this is putAt and the pixels stay).
+    int32_t handOverAt(int32_t x, int32_t y);
     // put into another Surface's bitmap (never mirrored). Onto itself, or onto a Surface without
     // bitmap, it draws nothing and returns 0.
     int32_t putOnto(Surface& target, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t rop = 0);

@@ -11,7 +11,22 @@ struct Rect {
     int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0; // half-open
     bool empty() const { return x0 >= x1 || y0 >= y1; }
     bool inside(const Rect& r) const { return x0 >= r.x0 && y0 >= r.y0 && x1 <= r.x1 && y1 <= r.y1; }
+    // The smallest rectangle holding both (an empty one adds nothing).
+    Rect joined(const Rect& r) const {
+        if (empty()) return r;
+        if (r.empty()) return *this;
+        return {std::min(x0, r.x0), std::min(y0, r.y0), std::max(x1, r.x1), std::max(y1, r.y1)};
+    }
 };
+
+// (x, y, w, h) cut to a width x height bitmap.
+Rect clipped(int64_t x, int64_t y, int64_t w, int64_t h, int32_t width, int32_t height) {
+    const auto clamp = [](int64_t v, int32_t limit) {
+        return static_cast<int32_t>(std::clamp<int64_t>(v, 0, limit));
+    };
+    return {clamp(x, width), clamp(y, height), clamp(x + std::max<int64_t>(w, 0), width),
+            clamp(y + std::max<int64_t>(h, 0), height)};
+}
 
 struct Canvas {
     std::mutex mutex;
@@ -21,6 +36,14 @@ struct Canvas {
     TextGrid grid;
     // A part of the framebuffer whose copy the back buffer still owes (empty: none).
     Rect owed;
+    // A picture the window shows over the framebuffer at (overlayX, overlayY), which the
+    // framebuffer still owes itself (empty: none), and the pixels of the one before, kept to be
+    // given to the next picture taken.
+    platform::pixels::Bitmap overlay;
+    int32_t overlayX = 0, overlayY = 0;
+    platform::pixels::Bitmap spare;
+    // What changed in the framebuffer since the window last took it.
+    Rect changed;
 };
 
 // Never destroyed: the window thread keeps presenting while the process exits.
@@ -38,13 +61,31 @@ PresentRequest& presentRequest() {
     return *r;
 }
 
-// Called with the mutex held.
+Rect wholeWindow(const Canvas& c) {
+    return {0, 0, c.window.width, c.window.height};
+}
+
+Rect overlayOnWindow(const Canvas& c) {
+    return clipped(c.overlayX, c.overlayY, c.overlay.width, c.overlay.height, c.window.width,
+                   c.window.height);
+}
+
+// The framebuffer takes the picture shown over it. Called with the mutex held, like the others.
+void settleWindow(Canvas& c) {
+    if (c.overlay.empty()) return;
+    platform::pixels::blit(c.window, c.overlayX, c.overlayY, c.overlay.width, c.overlay.height, c.overlay, 0,
+                           0, platform::pixels::kSrcCopy);
+    c.spare = std::move(c.overlay);
+    c.overlay = platform::pixels::Bitmap();
+}
+
 void settleBackBuffer(Canvas& c) {
     const Rect r = c.owed;
     c.owed = {};
-    if (!r.empty())
-        platform::pixels::blit(c.back, r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0, c.window, r.x0, r.y0,
-                               platform::pixels::kSrcCopy);
+    if (r.empty()) return;
+    settleWindow(c);
+    platform::pixels::blit(c.back, r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0, c.window, r.x0, r.y0,
+                           platform::pixels::kSrcCopy);
 }
 
 } // namespace
@@ -60,10 +101,14 @@ CanvasLock::~CanvasLock() {
 }
 
 platform::pixels::Bitmap* CanvasLock::window() {
-    if (!canvas().exists) return nullptr;
-    settleBackBuffer(canvas());
+    Canvas& c = canvas();
+    if (!c.exists) return nullptr;
+    settleBackBuffer(c);
+    settleWindow(c);
+    // The caller may draw anywhere on it.
+    c.changed = wholeWindow(c);
     touchedWindow_ = true;
-    return &canvas().window;
+    return &c.window;
 }
 
 platform::pixels::Bitmap* CanvasLock::backBuffer() {
@@ -75,52 +120,112 @@ platform::pixels::Bitmap* CanvasLock::backBuffer() {
 platform::pixels::Bitmap* CanvasLock::windowMirroredLater(int32_t x, int32_t y, int32_t w, int32_t h) {
     Canvas& c = canvas();
     if (!c.exists) return nullptr;
-    const auto clamp = [](int64_t v, int32_t limit) {
-        return static_cast<int32_t>(std::clamp<int64_t>(v, 0, limit));
-    };
-    const Rect onBack{clamp(x, c.back.width), clamp(y, c.back.height),
-                      clamp(int64_t{x} + std::max(w, 0), c.back.width),
-                      clamp(int64_t{y} + std::max(h, 0), c.back.height)};
-    if (!onBack.empty() && !onBack.inside(Rect{0, 0, c.window.width, c.window.height})) return nullptr;
+    const Rect onBack = clipped(x, y, w, h, c.back.width, c.back.height);
+    if (!onBack.empty() && !onBack.inside(wholeWindow(c))) return nullptr;
     // What is owed elsewhere is paid now; what the new copy covers is never needed.
     if (!c.owed.inside(onBack) && !c.owed.empty()) settleBackBuffer(c);
+    settleWindow(c);
     if (!onBack.empty()) c.owed = onBack;
+    c.changed = c.changed.joined(clipped(x, y, w, h, c.window.width, c.window.height));
     touchedWindow_ = true;
     return &c.window;
+}
+
+bool CanvasLock::windowTakes(platform::pixels::Bitmap& picture, int32_t x, int32_t y) {
+    Canvas& c = canvas();
+    if (!c.exists || picture.empty()) return false;
+    const Rect onBack = clipped(x, y, picture.width, picture.height, c.back.width, c.back.height);
+    if (!onBack.empty() && !onBack.inside(wholeWindow(c))) return false;
+    if (!c.owed.inside(onBack) && !c.owed.empty()) settleBackBuffer(c);
+    const Rect onWindow = clipped(x, y, picture.width, picture.height, c.window.width, c.window.height);
+    // A picture shown before that the new one hides entirely is never needed; any other goes
+    // into the framebuffer first.
+    if (!c.overlay.empty()) {
+        if (overlayOnWindow(c).inside(onWindow)) {
+            c.spare = std::move(c.overlay);
+            c.overlay = platform::pixels::Bitmap();
+        } else {
+            settleWindow(c);
+        }
+    }
+    platform::pixels::Bitmap given = std::move(c.spare);
+    c.spare = platform::pixels::Bitmap();
+    if (given.width != picture.width || given.height != picture.height)
+        given = platform::pixels::Bitmap(picture.width, picture.height);
+    c.overlay = std::move(picture);
+    picture = std::move(given);
+    c.overlayX = x;
+    c.overlayY = y;
+    if (!onBack.empty()) c.owed = onBack;
+    c.changed = c.changed.joined(onWindow);
+    touchedWindow_ = true;
+    return true;
 }
 
 TextGrid& CanvasLock::textGrid() {
     return canvas().grid;
 }
 
-void copyWindowTo(uint32_t* destination, int32_t width, int32_t height, int32_t pitch) {
+Area takeWindowChanges(bool all) {
     std::lock_guard guard(canvas().mutex);
-    const platform::pixels::Bitmap& w = canvas().window;
-    const int32_t rows = std::min(height, w.height), columns = std::min(width, w.width);
-    for (int32_t y = 0; y < rows; ++y)
-        std::copy_n(w.row(y), columns, destination + static_cast<size_t>(y) * static_cast<size_t>(pitch));
+    Canvas& c = canvas();
+    const Rect r = all ? wholeWindow(c) : c.changed;
+    c.changed = {};
+    return {r.x0, r.y0, r.x1, r.y1};
+}
+
+void copyWindowTo(uint32_t* destination, int32_t pitch, Area area, platform::pixels::Order order) {
+    std::lock_guard guard(canvas().mutex);
+    const Canvas& c = canvas();
+    const Rect a = Rect{area.x0, area.y0, area.x1, area.y1};
+    if (a.empty() || !a.inside(wholeWindow(c))) return;
+    // Each row in up to three runs: the framebuffer's, the picture shown over it, the framebuffer's.
+    const Rect over = c.overlay.empty() ? Rect{} : overlayOnWindow(c);
+    // Columns x0 .. x1-1 of the row, from the pixels of column x0 on.
+    const auto run = [&](uint32_t* to, const platform::pixels::Colour* from, int32_t x0, int32_t x1) {
+        if (x1 > x0) platform::pixels::copyRow(to + (x0 - a.x0), from, static_cast<size_t>(x1 - x0), order);
+    };
+    for (int32_t y = a.y0; y < a.y1; ++y) {
+        uint32_t* to = destination + static_cast<size_t>(y - a.y0) * static_cast<size_t>(pitch);
+        const platform::pixels::Colour* own = c.window.row(y);
+        if (over.empty() || y < over.y0 || y >= over.y1) {
+            run(to, own + a.x0, a.x0, a.x1);
+            continue;
+        }
+        const int32_t o0 = std::clamp(over.x0, a.x0, a.x1), o1 = std::clamp(over.x1, o0, a.x1);
+        run(to, own + a.x0, a.x0, o0);
+        // The window's pixel (x, y) is the overlay's (x - overlayX, y - overlayY).
+        run(to, c.overlay.row(y - c.overlayY) + (o0 - c.overlayX), o0, o1);
+        run(to, own + o1, o1, a.x1);
+    }
 }
 
 void createCanvas(int32_t screenWidth, int32_t screenHeight, int32_t clientWidth, int32_t clientHeight) {
     std::lock_guard guard(canvas().mutex);
-    canvas().back = platform::pixels::Bitmap(screenWidth, screenHeight, 0);
-    canvas().window = platform::pixels::Bitmap(clientWidth, clientHeight, 0);
-    canvas().owed = {};
-    canvas().exists = true;
+    Canvas& c = canvas();
+    c.back = platform::pixels::Bitmap(screenWidth, screenHeight, 0);
+    c.window = platform::pixels::Bitmap(clientWidth, clientHeight, 0);
+    c.owed = {};
+    c.overlay = c.spare = platform::pixels::Bitmap();
+    c.changed = wholeWindow(c);
+    c.exists = true;
 }
 
 void resizeClient(int32_t clientWidth, int32_t clientHeight) {
     std::lock_guard guard(canvas().mutex);
-    settleBackBuffer(canvas());
-    canvas().window = platform::pixels::Bitmap(clientWidth, clientHeight, 0);
+    Canvas& c = canvas();
+    settleBackBuffer(c);
+    c.overlay = platform::pixels::Bitmap();
+    c.window = platform::pixels::Bitmap(clientWidth, clientHeight, 0);
+    c.changed = wholeWindow(c);
 }
 
 void destroyCanvas() {
     std::lock_guard guard(canvas().mutex);
-    canvas().exists = false;
-    canvas().owed = {};
-    canvas().back = platform::pixels::Bitmap();
-    canvas().window = platform::pixels::Bitmap();
+    Canvas& c = canvas();
+    c.exists = false;
+    c.owed = c.changed = {};
+    c.back = c.window = c.overlay = c.spare = platform::pixels::Bitmap();
 }
 
 bool canvasExists() {

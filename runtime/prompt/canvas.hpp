@@ -3,6 +3,7 @@
 // back buffer (the screen-sized graphics layer that every repaint starts from). One mutex guards
 // both, together with the text grid; it is held only for one copy or draw.
 #include "platform/pixels.hpp"
+#include "platform/window.hpp"
 #include "runtime/prompt/textgrid.hpp"
 
 #include <cstdint>
@@ -31,6 +32,12 @@ class CanvasLock {
     // rectangle reaches parts of the back buffer that the framebuffer does not have (the caller
     // then draws on both itself).
     platform::pixels::Bitmap* windowMirroredLater(int32_t x, int32_t y, int32_t w, int32_t h);
+    // The same opaque copy of a whole picture at (x, y), made by taking the picture's pixels
+    // instead of copying them: the picture gets back pixels of its own size whose values are
+    // unspecified, for a caller that draws all of it anew. The window shows the picture's pixels
+    // over the framebuffer's until anyone next looks at the framebuffer, which then takes them.
+    // False, with nothing done, where windowMirroredLater would give null.
+    bool windowTakes(platform::pixels::Bitmap& picture, int32_t x, int32_t y);
     // The text layer and its cursor (they always exist, with or without a window).
     TextGrid& textGrid();
 
@@ -46,9 +53,14 @@ void createCanvas(int32_t screenWidth, int32_t screenHeight, int32_t clientWidth
 void resizeClient(int32_t clientWidth, int32_t clientHeight);
 bool canvasExists();
 
-// Copies the client framebuffer into a width x height block (row pitch in pixels) for presenting;
-// what the framebuffer does not cover is left alone. Does not ask for another present.
-void copyWindowTo(uint32_t* destination, int32_t width, int32_t height, int32_t pitch);
+using platform::window::Area;
+// What changed in the client framebuffer since the last call (all of it when `all`), forgotten
+// in the same step: what the window must present anew.
+Area takeWindowChanges(bool all);
+// Copies the area of the client framebuffer into destination for presenting, in the given order:
+// destination holds the area's first pixel, rows pitch pixels apart. The area must lie inside the
+// framebuffer. Does not ask for another present.
+void copyWindowTo(uint32_t* destination, int32_t pitch, Area area, platform::pixels::Order order);
 
 // Called (outside the lock) after the client framebuffer was drawn on; the window thread sets it
 // to wake itself and present.

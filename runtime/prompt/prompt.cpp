@@ -79,12 +79,8 @@ void promptStart(const platform::window::Setup& setup) {
     if (win::state() == win::State::Open) {
         win::requestPaint();
     } else {
-        win::start(
-            {onCreated, onPaint, onKeyDown, onCloseRequested},
-            [](uint32_t* destination, int32_t width, int32_t height, int32_t pitch) {
-                copyWindowTo(destination, width, height, pitch);
-            },
-            setup);
+        win::start({onCreated, onPaint, onKeyDown, onCloseRequested}, {takeWindowChanges, copyWindowTo},
+                   setup);
     }
     for (;;) {
         platform::sleepMs(20);

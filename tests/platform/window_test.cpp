@@ -143,10 +143,17 @@ class WindowThread : public testing::Test {
                         }
                     },
                     [](int vk) { lastKeyDown.store(vk); }, [] { closeRequests.fetch_add(1); }},
-                   [](uint32_t* destination, int32_t width, int32_t height, int32_t pitch) {
-                       for (int32_t y = 0; y < height; ++y)
-                           for (int32_t x = 0; x < width; ++x) destination[y * pitch + x] = patternAt(x, y);
-                   });
+                   {[](bool) {
+                        return win::Area{0, 0, 1 << 20, 1 << 20};
+                    },
+                    [](uint32_t* destination, int32_t pitch, win::Area a, platform::pixels::Order order) {
+                        for (int32_t y = a.y0; y < a.y1; ++y)
+                            for (int32_t x = a.x0; x < a.x1; ++x) {
+                                const uint32_t c = patternAt(x, y);
+                                platform::pixels::copyRow(&destination[(y - a.y0) * pitch + (x - a.x0)], &c,
+                                                          1, order);
+                            }
+                    }});
         // At most a minute, far above what a loaded sanitizer's build takes to open the window.
         const uint32_t start = platform::tickCount();
         while (win::state() == win::State::Starting && platform::tickCount() - start < 60000)
