@@ -8,5 +8,6 @@ int main(int argc, char** argv) {
     const rt::ProgramInfo& program = mapedit::mapeditProgram();
     const rt::Options options = rt::handleCommandLine(argc, argv, program);
     mapedit::runMapedit(
-        rt::wholeNumberOption(options, "--scale", 1, platform::window::kMaxScale, program).value_or(0));
+        rt::wholeNumberOption(options, "--scale", 1, platform::window::kMaxScale, program).value_or(0),
+        !options.value("--no-vsync"));
 }

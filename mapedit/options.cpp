@@ -6,7 +6,8 @@ const rt::ProgramInfo& mapeditProgram() {
     static const rt::ProgramInfo program{
         "mapedit",
         "The scroll-background creation tool: edits AREA1.csv in the current folder.",
-        {{"--scale", "N", "show each pixel as an N x N block, N from 1 to 8 (default: the desktop's scale)"}},
+        {{"--scale", "N", "show each pixel as an N x N block, N from 1 to 8 (default: the desktop's scale)"},
+         {"--no-vsync", "", "show each picture at once instead of at the display's next refresh"}},
         "Keys: arrow keys move the cursor, 0-9 set a tile, Enter and a keypad digit set a ground\n"
         "object, Tab marks a path cell, Delete clears the cell's object and mark, Ctrl+Z undoes,\n"
         "Ctrl+Y (or Ctrl+Shift+Z) redoes, Ctrl+S saves and goes on, Esc then Enter saves and\n"

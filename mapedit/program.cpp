@@ -124,9 +124,9 @@ int64_t keyRequestCount() {
     return keyRequests.load();
 }
 
-void runMapedit(int32_t scale) {
+void runMapedit(int32_t scale, bool vsync) {
     rt::rtRuntimeInit();
-    prompt::promptStart({"mapedit", scale});
+    prompt::promptStart({"mapedit", scale, vsync});
     rt::RtString title = rt::rtStrLiteral("スクロール背景作成ツール");
     prompt::promptConfigure(rt::rtStrView(title), assets::windowIcons(assets::mapeditIcon()), 800, 480);
     rt::rtStrFree(title);

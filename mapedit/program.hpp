@@ -8,8 +8,8 @@ namespace mapedit {
 
 // The whole program after the process started: runtime, window, pictures, map, the editing loop.
 // Ends the process (exit code 0) once the map has been saved. scale: the window's, 0 to take the
-// desktop's.
-[[noreturn]] void runMapedit(int32_t scale = 0);
+// desktop's; vsync: whether each picture waits for the display's refresh.
+[[noreturn]] void runMapedit(int32_t scale = 0, bool vsync = true);
 
 // How many keys the editor has asked for so far; it goes up each time the editor has finished
 // with a key and waits for the next one (drivers of the program wait on it).

@@ -6,6 +6,7 @@
 
 namespace platform::window {
 
+using internal::local;
 using internal::runOnWindowThread;
 using internal::shared;
 
@@ -17,6 +18,11 @@ void injectKey(int vk, bool down) {
                                    (keys::isKeyDown(keys::kControl) ? KMOD_LCTRL : 0);
         internal::handleKey(vk, down, modifiers, false);
     });
+}
+
+void resizeFromOutside(int32_t width, int32_t height) {
+    if (!runOnWindowThread([=] { SDL_SetWindowSize(local().window, width, height); })) return;
+    flush();
 }
 
 void injectKeyEvent(int32_t scancode, int32_t keycode, uint16_t modifiers, bool down) {

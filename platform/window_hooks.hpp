@@ -31,6 +31,10 @@ pixels::Bitmap presentedPixels();
 // and the black around the picture included.
 pixels::Bitmap shownPixels();
 
+// The window given another size by someone else than the program, as a desktop does (a tiling
+// one, or the user); waits until the window thread has seen the new size.
+void resizeFromOutside(int32_t width, int32_t height);
+
 // Maps a key event of the video library (scan code, key code, modifier state) to a virtual-key
 // code; 0 when the key has none.
 int virtualKeyFromEvent(int32_t scancode, int32_t keycode, uint16_t modifiers);

@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
     RunSession session(options, shooterProgram());
     rt::rtRuntimeInit();
 
-    prompt::promptStart({"shooter", scale});
+    prompt::promptStart({"shooter", scale, !options.value("--no-vsync")});
     rt::RtString title = rt::rtStrLiteral("タイトル名");
     prompt::promptConfigure(rt::rtStrView(title), assets::windowIcons(assets::shooterIcon()), 640, 490);
     rt::rtStrFree(title);

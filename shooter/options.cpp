@@ -8,7 +8,9 @@ const rt::ProgramInfo& shooterProgram() {
         "A vertical-scrolling shooting game. Plays AREA1.csv with the pictures in bmp/ of the current "
         "folder.",
         {
-            {"--scale", "N", "show each pixel as an N x N block, N from 1 to 8 (default: the desktop's scale)"},
+            {"--scale", "N",
+             "show each pixel as an N x N block, N from 1 to 8 (default: the desktop's scale)"},
+            {"--no-vsync", "", "show each picture at once instead of at the display's next refresh"},
             {"--record", "FILE", "play as usual and write the run to FILE (a new file)"},
             {"--replay", "FILE", "play the run in FILE back at its pace, then print its frames and hashes"},
             {"--timedemo", "FILE", "play the run in FILE back as fast as possible, then also print frames/s"},

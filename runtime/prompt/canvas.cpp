@@ -136,17 +136,13 @@ bool CanvasLock::windowTakes(platform::pixels::Bitmap& picture, int32_t x, int32
     if (!c.exists || picture.empty()) return false;
     const Rect onBack = clipped(x, y, picture.width, picture.height, c.back.width, c.back.height);
     if (!onBack.empty() && !onBack.inside(wholeWindow(c))) return false;
+    // The back buffer owes the place of a picture shown over the framebuffer for as long as it is
+    // shown (settling the one settles the other): paying what the new picture does not cover puts
+    // the picture shown before into the framebuffer, and one still shown lies under the new one.
     if (!c.owed.inside(onBack) && !c.owed.empty()) settleBackBuffer(c);
-    const Rect onWindow = clipped(x, y, picture.width, picture.height, c.window.width, c.window.height);
-    // A picture shown before that the new one hides entirely is never needed; any other goes
-    // into the framebuffer first.
     if (!c.overlay.empty()) {
-        if (overlayOnWindow(c).inside(onWindow)) {
-            c.spare = std::move(c.overlay);
-            c.overlay = platform::pixels::Bitmap();
-        } else {
-            settleWindow(c);
-        }
+        c.spare = std::move(c.overlay);
+        c.overlay = platform::pixels::Bitmap();
     }
     platform::pixels::Bitmap given = std::move(c.spare);
     c.spare = platform::pixels::Bitmap();
@@ -157,7 +153,8 @@ bool CanvasLock::windowTakes(platform::pixels::Bitmap& picture, int32_t x, int32
     c.overlayX = x;
     c.overlayY = y;
     if (!onBack.empty()) c.owed = onBack;
-    c.changed = c.changed.joined(onWindow);
+    c.changed =
+        c.changed.joined(clipped(x, y, picture.width, picture.height, c.window.width, c.window.height));
     touchedWindow_ = true;
     return true;
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -97,6 +98,45 @@ TEST(PixelBlit, MaskedSpriteEqualsAndThenPaint) {
     platform::pixels::Bitmap untouched = ground;
     EXPECT_FALSE(platform::pixels::maskedBlit(untouched, 0, 0, mask, platform::pixels::Bitmap(5, 3)));
     EXPECT_EQ(untouched.pixels, ground.pixels);
+}
+
+// Rows are combined eight pixels at a time and the rest one by one: every length up to three
+// runs and a remainder, at every start within a run, gives each pixel as its own operation would,
+// and the copy for a display exchanges red and blue in each pixel and nothing else.
+TEST(PixelBlit, EveryRowLengthAndStartCombinesEachPixel) {
+    uint32_t seed = 777;
+    const auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 4 & 0xFFFFFF; };
+    platform::pixels::Bitmap a(40, 1), b(40, 1), m(40, 1);
+    for (auto* bm : {&a, &b, &m})
+        for (platform::pixels::Colour& c : bm->pixels) c = next();
+    const auto exchanged = [](uint32_t c) { return (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF); };
+    for (int32_t start = 0; start < 8; ++start)
+        for (int32_t n = 0; n <= 25; ++n) {
+            const std::string what = "start " + std::to_string(start) + ", " + std::to_string(n) + " pixels";
+            platform::pixels::Bitmap anded = a, ored = a, masked = a;
+            platform::pixels::blit(anded, start, 0, n, 1, b, 0, 0, platform::pixels::kSrcAnd);
+            platform::pixels::blit(ored, start, 0, n, 1, b, 0, 0, platform::pixels::kSrcPaint);
+            platform::pixels::Bitmap sprite(n, 1), mask(n, 1);
+            std::copy_n(b.pixels.begin(), n, sprite.pixels.begin());
+            std::copy_n(m.pixels.begin(), n, mask.pixels.begin());
+            if (n > 0) platform::pixels::maskedBlit(masked, start, 0, mask, sprite);
+            std::vector<uint32_t> xrgb(40, 0xABCDEF), xbgr(40, 0xABCDEF);
+            platform::pixels::copyRow(xrgb.data() + start, b.pixels.data(), static_cast<size_t>(n),
+                                      platform::pixels::Order::Xrgb);
+            platform::pixels::copyRow(xbgr.data() + start, b.pixels.data(), static_cast<size_t>(n),
+                                      platform::pixels::Order::Xbgr);
+            for (int32_t x = 0; x < 40; ++x) {
+                const bool in = x >= start && x < start + n;
+                const uint32_t s = in ? b.at(x - start, 0) : 0, d = a.at(x, 0);
+                ASSERT_EQ(anded.at(x, 0), in ? (d & s) : d) << what << ": AND at " << x;
+                ASSERT_EQ(ored.at(x, 0), in ? (d | s) : d) << what << ": OR at " << x;
+                ASSERT_EQ(masked.at(x, 0), in ? ((d & m.at(x - start, 0)) | s) : d)
+                    << what << ": masked at " << x;
+                ASSERT_EQ(xrgb[static_cast<size_t>(x)], in ? exchanged(s) : 0xABCDEF)
+                    << what << ": red-blue at " << x;
+                ASSERT_EQ(xbgr[static_cast<size_t>(x)], in ? s : 0xABCDEF) << what << ": copy at " << x;
+            }
+        }
 }
 
 // Destination pixel i takes source pixel i * sw / w (integer division), also where the left or
@@ -216,7 +256,8 @@ TEST(PixelRectangle, OutlineAndFillWithRightAndBottomEdgesExcluded) {
     for (const Row& r : rows) {
         platform::pixels::Bitmap b(6, 5, 0xFFFFFF);
         platform::pixels::rectangle(b, r.l, r.t, r.r, r.b, 0x0000FF,
-                          r.filled ? std::optional<platform::pixels::Colour>(0xFF0000) : std::nullopt);
+                                    r.filled ? std::optional<platform::pixels::Colour>(0xFF0000)
+                                             : std::nullopt);
         EXPECT_TRUE(sameImage(b, art(r.expected), std::string("rectangle_") + r.name)) << r.name;
     }
 }

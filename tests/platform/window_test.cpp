@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstdlib>
 #include <functional>
@@ -612,6 +613,71 @@ TEST_F(WindowThread, AltPlusAndAltMinusStepTheScale) {
         EXPECT_TRUE(own.at(0, 0) == patternAt(0, 0) && own.at(399, 299) == patternAt(399, 299)) << st.what;
     }
     EXPECT_EQ(widestPaint.load(), 400) << "the program was asked to paint another client size";
+}
+
+// A window sized from outside (a tiling desktop, the user) shows the program's own 400 x 300 as
+// windowPlacement places it: exact blocks centred on black, or all of it shrunk to fit. The
+// program keeps its size; only a window it made resizable itself gives it the new size.
+TEST_F(WindowThread, AWindowOfAnySizeShowsTheProgramsPictureCentred) {
+    win::setClientSize(400, 300);
+    widestPaint.store(0);
+    struct Row {
+        int32_t width, height;
+        win::Placement expected;
+    };
+    const Row rows[] = {
+        {1000, 700, {2, 100, 50, 800, 600}}, {1203, 601, {2, 201, 0, 800, 600}},
+        {400, 300, {1, 0, 0, 400, 300}},     {799, 599, {1, 199, 149, 400, 300}},
+        {300, 300, {0, 0, 37, 300, 225}},    {400, 100, {0, 133, 0, 133, 100}},
+    };
+    for (const Row& r : rows) {
+        const std::string what = std::to_string(r.width) + "x" + std::to_string(r.height);
+        win::resizeFromOutside(r.width, r.height);
+        const win::Geometry g = win::geometry();
+        EXPECT_TRUE(g.windowWidth == r.width && g.windowHeight == r.height && g.clientWidth == 400 &&
+                    g.clientHeight == 300)
+            << what << ": window " << g.windowWidth << "x" << g.windowHeight << ", client " << g.clientWidth
+            << "x" << g.clientHeight;
+        const platform::pixels::Bitmap shown = win::shownPixels();
+        ASSERT_TRUE(shown.width == r.width && shown.height == r.height) << what;
+        const win::Placement& p = r.expected;
+        int wrong = 0;
+        for (int32_t y = 0; y < shown.height; ++y)
+            for (int32_t x = 0; x < shown.width; ++x) {
+                const bool inside = x >= p.x && y >= p.y && x < p.x + p.width && y < p.y + p.height;
+                const uint32_t c = shown.at(x, y);
+                // A shrunk view samples the picture: inside it only no pixel is black.
+                const bool right = !inside   ? c == 0
+                                   : p.scale ? c == patternAt((x - p.x) / p.scale, (y - p.y) / p.scale)
+                                             : c != 0;
+                if (!right && ++wrong <= 3)
+                    ADD_FAILURE() << what << ": pixel " << x << "," << y << " is " << c
+                                  << (inside ? " inside" : " outside") << " the picture";
+            }
+        if (p.scale == 0) {
+            // All of it: each corner shows a pixel of the picture's share in that corner.
+            const int32_t shareX = (400 + p.width - 1) / p.width, shareY = (300 + p.height - 1) / p.height;
+            for (const auto [vx, vy, cx, cy] :
+                 {std::array{p.x, p.y, 0, 0}, std::array{p.x + p.width - 1, p.y + p.height - 1, 399, 299}}) {
+                const uint32_t c = shown.at(vx, vy) - 1;
+                const int32_t px = static_cast<int32_t>(c & 0xFFF), py = static_cast<int32_t>(c >> 12);
+                EXPECT_TRUE(std::abs(px - cx) < shareX && std::abs(py - cy) < shareY)
+                    << what << ": the corner at " << vx << "," << vy << " shows pixel " << px << "," << py;
+            }
+        }
+    }
+    EXPECT_EQ(widestPaint.load(), 400) << "the program was asked to paint another client size";
+
+    // Made resizable by the program, the window gives it the size the scale fills.
+    win::setResizable(true);
+    win::resizeFromOutside(500, 320);
+    const win::Geometry g = win::geometry();
+    EXPECT_TRUE(g.clientWidth == 500 && g.clientHeight == 320)
+        << "resizable: client " << g.clientWidth << "x" << g.clientHeight;
+    EXPECT_EQ(widestPaint.load(), 500);
+    win::setResizable(false);
+    win::setClientSize(400, 300);
+    EXPECT_EQ(win::geometry().windowWidth, 400) << "the program's own size brings the window back to it";
 }
 
 // Closing ends the process at once with exit code 0, whether the desktop sends a window close

@@ -246,6 +246,89 @@ TEST_F(SurfaceTest, OpaqueCopiesReachTheBackBufferWhateverFollows) {
     }
 }
 
+// A picture handed over to the window shows as the same opaque copy would, whatever comes next,
+// in the window, in the back buffer and in what the window presents: each case runs once with
+// copies only and once with hand-overs where it says so, and the two must agree. A present copies
+// only what changed over the view it showed last. The window is 24 x 20, the back buffer 40 x 30.
+TEST_F(SurfaceTest, HandedOverPicturesShowAsCopiesWould) {
+    enum How { Copy, HandOver, Or };
+    struct Step {
+        const char* picture;
+        int32_t x, y;
+        How how;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Step> steps;
+        bool repaint;
+    };
+    const std::map<std::string, platform::pixels::Bitmap> pictures = {{"RG", art({"RG", "RG"})},
+                                                                      {"BB", art({"BB", "BB", "BB"})},
+                                                                      {"W", art({"W"})},
+                                                                      {"wide", art({"RGBYMC"})}};
+    const Case cases[] = {
+        {"twice in one place", {{"RG", 1, 1, HandOver}, {"RG", 1, 1, HandOver}}, false},
+        {"a smaller copy over it", {{"BB", 1, 1, HandOver}, {"W", 2, 2, Copy}}, false},
+        {"beside a copy", {{"RG", 0, 0, Copy}, {"BB", 4, 0, HandOver}}, false},
+        {"one that does not cover it", {{"wide", 0, 0, HandOver}, {"RG", 2, 0, HandOver}}, false},
+        {"one that covers it", {{"RG", 1, 1, HandOver}, {"BB", 1, 0, HandOver}}, false},
+        {"off the top", {{"BB", 3, -1, HandOver}, {"RG", 3, -1, HandOver}}, false},
+        {"OR over it", {{"RG", 0, 0, HandOver}, {"BB", 0, 0, Or}}, false},
+        {"then a repaint", {{"RG", 5, 5, HandOver}}, true},
+        {"beyond the window", {{"wide", 20, 0, HandOver}}, false},
+    };
+    struct Seen {
+        platform::pixels::Bitmap presented, whole, window, back;
+    };
+    const auto run = [&](const Case& c, bool handOver) {
+        prompt::destroyCanvas();
+        prompt::createCanvas(kScreenW, kScreenH, kClientW, kClientH);
+        Seen seen{platform::pixels::Bitmap(kClientW, kClientH, 0x123456),
+                  platform::pixels::Bitmap(kClientW, kClientH, 0x123456),
+                  {},
+                  {}};
+        const auto present = [&](bool all, platform::pixels::Bitmap& view) {
+            const prompt::Area a = prompt::takeWindowChanges(all);
+            if (!a.empty())
+                prompt::copyWindowTo(view.row(a.y0) + a.x0, view.width, a, platform::pixels::Order::Xbgr);
+        };
+        present(true, seen.presented);
+        Surface s;
+        picture::promptBindPicture(s);
+        for (const Step& step : c.steps) {
+            const platform::pixels::Bitmap& p = pictures.at(step.picture);
+            give(s, p);
+            if (step.how == HandOver && handOver) {
+                EXPECT_EQ(s.handOverAt(step.x, step.y), 1) << c.name;
+                EXPECT_TRUE(s.width() == p.width && s.height() == p.height) << c.name << ": the size is kept";
+            } else {
+                EXPECT_NE(s.putAt(step.x, step.y, step.how == Or ? picture::kSrcPaint : picture::kSrcCopy), 0)
+                    << c.name;
+            }
+            present(false, seen.presented);
+        }
+        if (c.repaint) {
+            paintWindow(platform::pixels::Bitmap(kClientW, kClientH, 0xFFFFFF), 0, 0);
+            prompt::promptPaint();
+            present(false, seen.presented);
+        }
+        present(true, seen.whole); // as into a texture made anew
+        seen.back = backPixels();  // before the window, which takes what is shown over it
+        seen.window = windowPixels();
+        return seen;
+    };
+    for (const Case& c : cases) {
+        const Seen copied = run(c, false), handed = run(c, true);
+        const std::string name = std::string("hand_over_") + c.name;
+        EXPECT_TRUE(sameImage(handed.presented, copied.window, name + "_presented"))
+            << c.name << ": presented";
+        EXPECT_TRUE(sameImage(copied.presented, copied.window, name + "_copies_presented")) << c.name;
+        EXPECT_TRUE(sameImage(handed.whole, copied.window, name + "_whole")) << c.name << ": presented whole";
+        EXPECT_TRUE(sameImage(handed.window, copied.window, name + "_window")) << c.name << ": window";
+        EXPECT_TRUE(sameImage(handed.back, copied.back, name + "_back")) << c.name << ": back buffer";
+    }
+}
+
 TEST(SurfaceWithoutWindow, BindingWithoutAWindowLeavesTheSurfaceUnbound) {
     Surface s;
     picture::promptBindPicture(s);
