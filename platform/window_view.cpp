@@ -16,6 +16,11 @@ namespace platform::window::internal {
 
 namespace {
 
+bool onWayland() {
+    const char* video = SDL_GetCurrentVideoDriver();
+    return video && std::string_view(video) == "wayland";
+}
+
 // Whether the machine has a GPU to render with: a render node of the kernel's graphics drivers.
 // Without one, an accelerated renderer is a rasteriser on the processor, dearer than the plain
 // software renderer.
@@ -132,10 +137,12 @@ void enterFullscreen() {
     l.awaitedWidth = l.awaitedHeight = 0;
     // Where no window manager answers the fullscreen request (a bare X server), the borderless
     // window covering the display is the view; where one does, the request keeps the view above
-    // the desktop's panels.
-    SDL_SetWindowBordered(l.window, SDL_FALSE);
-    SDL_SetWindowPosition(l.window, bounds.x, bounds.y);
-    SDL_SetWindowSize(l.window, bounds.w, bounds.h);
+    // the desktop's panels. A Wayland desktop always answers, and sizes the window itself.
+    if (!onWayland()) {
+        SDL_SetWindowBordered(l.window, SDL_FALSE);
+        SDL_SetWindowPosition(l.window, bounds.x, bounds.y);
+        SDL_SetWindowSize(l.window, bounds.w, bounds.h);
+    }
     SDL_SetWindowFullscreen(l.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
     paint();
 }
@@ -174,10 +181,9 @@ bool createRenderer(std::string& why) {
     Local& l = local();
     const uint32_t vsync = l.setup.vsync ? SDL_RENDERER_PRESENTVSYNC : 0;
     const char* forced = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
-    const std::string_view video = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
     // Wayland gives a window no buffer of its own to draw on: there it is the GPU's renderer, or
     // the one that stands in for it on the processor.
-    const bool ownBuffer = video != "wayland";
+    const bool ownBuffer = !onWayland();
     if (forced && *forced) {
         l.renderer = SDL_CreateRenderer(l.window, -1, vsync);
     } else if (ownBuffer && !hasRenderNode()) {

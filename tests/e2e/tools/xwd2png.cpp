@@ -10,11 +10,13 @@
 //       the (cropped) image must be made of N x N blocks of one colour each: write it with one
 //       pixel per block, or say where the first other block lies and exit with code 1
 //
-// Only true-colour dumps in Z format are read (what an X server of depth 24 gives).
+// Only true-colour dumps in Z format are read (what an X server of depth 24 gives). A binary PPM
+// (P6, 8 bits a channel, as grim -t ppm writes the screen of a Wayland desktop) is read as well.
 #include "platform/pixels.hpp"
 #include "platform/png_writer.hpp"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -53,7 +55,37 @@ uint8_t channel(uint32_t pixel, uint32_t mask) {
     return static_cast<uint8_t>(((pixel & mask) >> shiftOf(mask)) * 255u / max);
 }
 
+// P6, width, height and 255, each after white space, one more white space byte, then RGB rows.
+std::optional<platform::pixels::Bitmap> decodePpm(const std::vector<uint8_t>& data, std::string& why) {
+    size_t at = 2;
+    const auto number = [&](uint32_t& v) {
+        while (at < data.size() && std::isspace(data[at])) ++at;
+        const size_t start = at;
+        v = 0;
+        while (at < data.size() && std::isdigit(data[at]) && at - start < 6) v = v * 10 + (data[at++] - '0');
+        return at > start;
+    };
+    uint32_t w = 0, h = 0, max = 0;
+    if (!number(w) || !number(h) || !number(max) || max != 255 || w == 0 || h == 0 || w > 16384 ||
+        h > 16384 || at >= data.size()) {
+        why = "not a PPM of 8 bits a channel";
+        return std::nullopt;
+    }
+    ++at;
+    if (data.size() - at < uint64_t{w} * h * 3) {
+        why = "image data is cut short";
+        return std::nullopt;
+    }
+    platform::pixels::Bitmap out(static_cast<int32_t>(w), static_cast<int32_t>(h));
+    for (platform::pixels::Colour& c : out.pixels) {
+        c = platform::pixels::rgb(data[at], data[at + 1], data[at + 2]);
+        at += 3;
+    }
+    return out;
+}
+
 std::optional<platform::pixels::Bitmap> decode(const std::vector<uint8_t>& data, std::string& why) {
+    if (data.size() >= 2 && data[0] == 'P' && data[1] == '6') return decodePpm(data, why);
     if (data.size() < 100) {
         why = "too short for a window dump";
         return std::nullopt;
@@ -175,7 +207,7 @@ int main(int argc, char** argv) {
     }
     const platform::pixels::Colour wanted =
         platform::pixels::rgb(static_cast<uint8_t>(countRgb >> 16), static_cast<uint8_t>(countRgb >> 8),
-                    static_cast<uint8_t>(countRgb));
+                              static_cast<uint8_t>(countRgb));
     if (count) {
         long n = 0;
         for (platform::pixels::Colour c : image->pixels) n += c == wanted;
