@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The Debian package, made the way `make package` makes it (a build of its own, kept between runs in
 # the build folder): its metadata, Depends naming the package of every shared library the programs
-# link, the files `cmake --install` lays out in that build but under /usr, the hardening and
-# stripping lintian looks for, lintian itself without an error or a warning, and its launcher
-# working where the package's tree is unpacked.
+# link, Recommends with the frame drawer for Wayland, the files `cmake --install` lays out in that
+# build but under /usr, the hardening and stripping lintian looks for, lintian itself without an
+# error or a warning, and its launcher working where the package's tree is unpacked.
 source "$(dirname "$0")/lib.sh"
 
 pkgbuild=$build/debian-package
@@ -50,6 +50,9 @@ for program in shooter/shooter mapedit/mapedit; do
     done
 done
 [[ $linked == *libSDL2* ]] || fail "the programs link no SDL2 library: $linked"
+# The window's frame on Wayland desktops that leave it to the programs.
+[[ ", $(dpkg-deb -f "$deb" Recommends)," == *", libdecor-0-plugin-1-cairo,"* ]] ||
+    fail "Recommends lacks libdecor-0-plugin-1-cairo: $(dpkg-deb -f "$deb" Recommends)"
 
 # Files only (directories aside), under ./usr in the package, as a prefix receives them.
 dpkg-deb -c "$deb" >"$tmp/contents"
