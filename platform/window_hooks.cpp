@@ -2,7 +2,9 @@
 // counterpart takes on the window thread, so tests and tools can drive a window without a person.
 #include "platform/gamepad.hpp"
 #include "platform/keys.hpp"
+
 #include "platform/window_internal.hpp"
+#include <ctime>
 
 namespace platform::window {
 
@@ -18,6 +20,19 @@ void injectKey(int vk, bool down) {
                                    (keys::isKeyDown(keys::kControl) ? KMOD_LCTRL : 0);
         internal::handleKey(vk, down, modifiers, false);
     });
+}
+
+double presentTimed() {
+    double seconds = -1;
+    runOnWindowThread([&] {
+        timespec start{}, end{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &start);
+        internal::present();
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &end);
+        seconds = static_cast<double>(end.tv_sec - start.tv_sec) +
+                  static_cast<double>(end.tv_nsec - start.tv_nsec) / 1e9;
+    });
+    return seconds;
 }
 
 void resizeFromOutside(int32_t width, int32_t height) {

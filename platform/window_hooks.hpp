@@ -31,6 +31,10 @@ pixels::Bitmap presentedPixels();
 // and the black around the picture included.
 pixels::Bitmap shownPixels();
 
+// Presents the client framebuffer at once, as the window thread does when asked to: the seconds
+// of processor time the window thread took for it, for benchmarks (-1 without an open window).
+double presentTimed();
+
 // The window given another size by someone else than the program, as a desktop does (a tiling
 // one, or the user); waits until the window thread has seen the new size.
 void resizeFromOutside(int32_t width, int32_t height);

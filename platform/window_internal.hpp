@@ -76,6 +76,12 @@ struct Local {
     int32_t textureWidth = 0, textureHeight = 0;
     uint32_t textureFormat = SDL_PIXELFORMAT_XBGR8888;
     pixels::Order textureOrder = pixels::Order::Xbgr;
+    // The software renderer draws into the window's own buffer, which keeps what it holds from
+    // one present to the next: there a present draws only what changed, while the view drawn
+    // last (at viewWidth x viewHeight) is still whole.
+    bool softwareRenderer = false;
+    bool viewKept = false;
+    int32_t viewWidth = 0, viewHeight = 0;
     bool fullscreen = false;
     // A window size this thread asked for and the desktop has not reported yet (0: none). Until
     // it comes, the sizes reported are the old ones, and the program must not follow them.

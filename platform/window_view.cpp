@@ -56,6 +56,7 @@ void chooseTextureFormat() {
     SDL_GetRendererInfo(l.renderer, &info);
     l.textureFormat = SDL_PIXELFORMAT_XBGR8888;
     l.textureOrder = pixels::Order::Xbgr;
+    l.softwareRenderer = (info.flags & SDL_RENDERER_SOFTWARE) != 0;
     if ((info.flags & SDL_RENDERER_SOFTWARE) &&
         SDL_GetWindowPixelFormat(l.window) == SDL_PIXELFORMAT_XRGB8888) {
         l.textureFormat = SDL_PIXELFORMAT_XRGB8888;
@@ -83,12 +84,24 @@ bool ensureTexture(bool& fresh) {
 }
 
 // The view drawn from the texture: the picture where it is placed, black on the rest (every
-// pixel is drawn, so nothing depends on what the renderer's buffer held before).
-void drawView() {
+// pixel is drawn, so nothing depends on what the renderer's buffer held before). With `changed`,
+// where the renderer's buffer still holds the whole view drawn last, only that part of the
+// picture.
+void drawView(const Area* changed = nullptr) {
     Local& l = local();
     int32_t w = 0, h = 0;
     SDL_GetRendererOutputSize(l.renderer, &w, &h);
     const Placement p = viewPlacement(w, h);
+    if (changed && l.softwareRenderer && l.viewKept && w == l.viewWidth && h == l.viewHeight && p.scale > 0) {
+        if (changed->empty()) return;
+        const SDL_Rect from{changed->x0, changed->y0, changed->x1 - changed->x0, changed->y1 - changed->y0};
+        const SDL_Rect to{p.x + from.x * p.scale, p.y + from.y * p.scale, from.w * p.scale, from.h * p.scale};
+        SDL_RenderCopy(l.renderer, l.texture, &from, &to);
+        return;
+    }
+    l.viewKept = true;
+    l.viewWidth = w;
+    l.viewHeight = h;
     const int32_t x0 = std::clamp(p.x, 0, w), x1 = std::clamp(p.x + p.width, x0, w);
     const int32_t y0 = std::clamp(p.y, 0, h), y1 = std::clamp(p.y + p.height, y0, h);
     SDL_Rect border[4];
@@ -209,10 +222,11 @@ void present() {
     bool fresh = false;
     if (!l.renderer || !ensureTexture(fresh)) return;
     // Only what changed goes into the texture, which keeps the rest.
+    Area a{0, 0, l.textureWidth, l.textureHeight};
     if (l.present.takeChanged && l.present.copy) {
         const Area changed = l.present.takeChanged(fresh);
-        const Area a{std::max(changed.x0, 0), std::max(changed.y0, 0), std::min(changed.x1, l.textureWidth),
-                     std::min(changed.y1, l.textureHeight)};
+        a = {std::max(changed.x0, 0), std::max(changed.y0, 0), std::min(changed.x1, l.textureWidth),
+             std::min(changed.y1, l.textureHeight)};
         const SDL_Rect rect{a.x0, a.y0, a.x1 - a.x0, a.y1 - a.y0};
         void* pixels = nullptr;
         int pitch = 0;
@@ -221,7 +235,8 @@ void present() {
             SDL_UnlockTexture(l.texture);
         }
     }
-    drawView();
+    if (fresh) l.viewKept = false;
+    drawView(&a);
     // With vsync this waits for the display's refresh here, on the window thread; what the
     // program draws meanwhile is shown by the next present.
     SDL_RenderPresent(l.renderer);
@@ -231,8 +246,10 @@ void paint() {
     Local& l = local();
     if (l.callbacks.paint) l.callbacks.paint(l.clientWidth, l.clientHeight);
     // This present shows what the paint drew and every present asked for before it. Taken with
-    // an exchange: it reads what each request wrote, so their drawing is seen below.
+    // an exchange: it reads what each request wrote, so their drawing is seen below. A paint
+    // follows whatever may have spoilt the view (exposure, a new size or view): it draws all of it.
     shared().presentPending.exchange(false);
+    l.viewKept = false;
     present();
 }
 
