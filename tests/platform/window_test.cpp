@@ -11,8 +11,10 @@
 #include <atomic>
 #include <cstdlib>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -133,6 +135,8 @@ class WindowThread : public testing::Test {
     static std::atomic<int> createdWidth;
     static std::atomic<int32_t> widestPaint; // the widest client size a paint was asked for
     static std::atomic<int> closeRequests;
+    static std::mutex pointerMutex;
+    static std::vector<win::PointerEvent> pointerEvents; // guarded by pointerMutex
 
     void SetUp() override {
         win::start({[](int32_t, int32_t, int32_t w, int32_t) { createdWidth.store(w); },
@@ -142,7 +146,11 @@ class WindowThread : public testing::Test {
                         while (w > widest && !widestPaint.compare_exchange_weak(widest, w)) {
                         }
                     },
-                    [](int vk) { lastKeyDown.store(vk); }, [] { closeRequests.fetch_add(1); }},
+                    [](int vk) { lastKeyDown.store(vk); }, [] { closeRequests.fetch_add(1); },
+                    [](const win::PointerEvent& e) {
+                        std::lock_guard lock(pointerMutex);
+                        pointerEvents.push_back(e);
+                    }},
                    [](uint32_t* destination, int32_t width, int32_t height, int32_t pitch) {
                        for (int32_t y = 0; y < height; ++y)
                            for (int32_t x = 0; x < width; ++x) destination[y * pitch + x] = patternAt(x, y);
@@ -163,6 +171,8 @@ std::atomic<int> WindowThread::paints{0};
 std::atomic<int> WindowThread::createdWidth{0};
 std::atomic<int32_t> WindowThread::widestPaint{0};
 std::atomic<int> WindowThread::closeRequests{0};
+std::mutex WindowThread::pointerMutex;
+std::vector<win::PointerEvent> WindowThread::pointerEvents;
 
 // A program that takes close requests hears each once: a click on the close button comes as a
 // window close and a quit together, and is one request.
@@ -605,6 +615,87 @@ TEST_F(WindowThread, AltPlusAndAltMinusStepTheScale) {
         EXPECT_TRUE(own.at(0, 0) == patternAt(0, 0) && own.at(399, 299) == patternAt(399, 299)) << st.what;
     }
     EXPECT_EQ(widestPaint.load(), 400) << "the program was asked to paint another client size";
+}
+
+// Presses, drags, releases and the wheel reach the program at its own pixels, in order, at the
+// window's scales and in the fullscreen view; a pointer moving with no button held is not told.
+TEST_F(WindowThread, PointerEventsReachTheProgramAtItsOwnPixels) {
+    using K = win::PointerEvent::Kind;
+    win::setClientSize(400, 300);
+    const auto altKey = [](int32_t scancode, int32_t keycode) {
+        win::injectKeyEvent(kScanLAlt, nonChar(kScanLAlt), kLAlt, true);
+        win::injectKeyEvent(scancode, keycode, kLAlt, true);
+        win::injectKeyEvent(scancode, keycode, kLAlt, false);
+        win::injectKeyEvent(kScanLAlt, nonChar(kScanLAlt), 0, false);
+        win::flush();
+    };
+    struct View {
+        const char* what;
+        std::function<void()> enter;
+        int32_t scale; // 0: the fullscreen view
+    } views[] = {
+        {"scale 1", [] {}, 1},
+        {"scale 2", [&] { altKey(kScanEquals, '='); }, 2},
+        {"the fullscreen view", [&] { altKey(kScanReturn, '\r'); }, 0},
+    };
+    for (const View& v : views) {
+        v.enter();
+        const win::Geometry g = win::geometry();
+        const win::Placement p = g.fullscreen ? win::fullscreenPlacement(400, 300, g.windowWidth, g.windowHeight)
+                                              : win::Placement{g.scale, 0, 0, 400 * g.scale, 300 * g.scale};
+        ASSERT_TRUE(v.scale == 0 ? g.fullscreen && p.x > 0 && p.y > 0 : !g.fullscreen && g.scale == v.scale)
+            << v.what << ": scale " << g.scale << (g.fullscreen ? ", fullscreen" : "");
+        // The last point of a program pixel's block, the first of another's.
+        const auto at = [&p](int32_t x, int32_t y, int32_t within) {
+            return std::pair{p.x + x * p.scale + within, p.y + y * p.scale + within};
+        };
+        {
+            std::lock_guard lock(pointerMutex);
+            pointerEvents.clear();
+        }
+        const auto [x0, y0] = at(50, 60, 0);
+        win::injectPointer(K::Move, 0, x0, y0); // no button held: not told
+        const auto [x1, y1] = at(10, 20, p.scale - 1);
+        win::injectPointer(K::Press, 1, x1, y1);
+        const auto [x2, y2] = at(399, 299, 0);
+        win::injectPointer(K::Move, 0, x2, y2);
+        win::injectPointer(K::Move, 0, p.x - 1, p.y - 1); // off the picture
+        win::injectPointer(K::Release, 1, p.x - 1, p.y - 1);
+        win::injectPointer(K::Release, 1, x0, y0); // a release never pressed: nothing
+        win::injectPointer(K::Wheel, 0, x0, y0, -2);
+        win::injectPointer(K::Press, 3, x0, y0);
+        win::injectPointer(K::Release, 3, x0, y0);
+        struct Want {
+            K kind;
+            uint8_t button, held;
+            int32_t x, y, wheel;
+        };
+        const Want wanted[] = {
+            {K::Press, 1, 1, 10, 20, 0},    {K::Move, 0, 1, 399, 299, 0}, {K::Move, 0, 1, -1, -1, 0},
+            {K::Release, 1, 0, -1, -1, 0},  {K::Wheel, 0, 0, 50, 60, -2}, {K::Press, 3, 4, 50, 60, 0},
+            {K::Release, 3, 0, 50, 60, 0},
+        };
+        std::lock_guard lock(pointerMutex);
+        ASSERT_EQ(pointerEvents.size(), std::size(wanted)) << v.what;
+        for (size_t i = 0; i < std::size(wanted); ++i) {
+            const win::PointerEvent& e = pointerEvents[i];
+            const Want& w = wanted[i];
+            EXPECT_TRUE(e.kind == w.kind && e.button == w.button && e.held == w.held && e.x == w.x &&
+                        e.y == w.y && e.wheel == w.wheel)
+                << v.what << ", event " << i << ": expected kind " << int(w.kind) << " button " << int(w.button)
+                << " held " << int(w.held) << " at " << w.x << "," << w.y << " wheel " << w.wheel << ", got kind "
+                << int(e.kind) << " button " << int(e.button) << " held " << int(e.held) << " at " << e.x << ","
+                << e.y << " wheel " << e.wheel;
+        }
+    }
+}
+
+// The clipboard through the window thread: text put there reads back; an empty clipboard has none.
+TEST_F(WindowThread, TheClipboardHoldsText) {
+    ASSERT_TRUE(win::setClipboardText("1,2\r\n3,4\r\n"));
+    EXPECT_EQ(win::clipboardText().value_or("(none)"), "1,2\r\n3,4\r\n");
+    ASSERT_TRUE(win::setClipboardText(""));
+    EXPECT_FALSE(win::clipboardText().has_value());
 }
 
 // Closing ends the process at once with exit code 0, whether the desktop sends a window close
