@@ -27,7 +27,8 @@ ParsedBlock parseBlock(std::string_view text) {
     int32_t line = 0;
     // Lines up to the last one that holds anything; a text ending in a line break has no more.
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
-    if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) return {std::nullopt, "空のテキストです"};
+    if (text.find_first_not_of(" \t\r\n") == std::string_view::npos)
+        return {std::nullopt, "空のテキストです"};
     while (at <= text.size()) {
         const size_t end = std::min(text.find('\n', at), text.size());
         std::string_view row = text.substr(at, end - at);
@@ -43,11 +44,13 @@ ParsedBlock parseBlock(std::string_view text) {
             while (!field.empty() && (field.front() == ' ' || field.front() == '\t')) field.remove_prefix(1);
             while (!field.empty() && (field.back() == ' ' || field.back() == '\t')) field.remove_suffix(1);
             const std::string_view digits = !field.empty() && field.front() == '-' ? field.substr(1) : field;
-            if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string_view::npos)
+            if (digits.empty() || digits.size() > 9 ||
+                digits.find_first_not_of("0123456789") != std::string_view::npos)
                 return {std::nullopt, where + "に数でない値があります"};
             int32_t value = 0;
             std::from_chars(field.data(), field.data() + field.size(), value);
-            if (value < -32768 || value > 32767) return {std::nullopt, where + "の値が-32768から32767の外です"};
+            if (value < -32768 || value > 32767)
+                return {std::nullopt, where + "の値が-32768から32767の外です"};
             if (++values > kMapColumns) return {std::nullopt, where + "の値が32個を超えています"};
             block.cells.push_back(static_cast<int16_t>(value));
             if (comma == row.size()) break;
@@ -83,7 +86,8 @@ Editor::Block blockOf(const Editor& editor, const Rect& r) {
     b.width = static_cast<int16_t>(r.right - r.left + 1);
     b.height = static_cast<int16_t>(r.bottom - r.top + 1);
     for (int16_t row = r.top; row <= r.bottom; ++row)
-        for (int16_t column = r.left; column <= r.right; ++column) b.cells.push_back(editor.cell(column, row));
+        for (int16_t column = r.left; column <= r.right; ++column)
+            b.cells.push_back(editor.cell(column, row));
     return b;
 }
 
@@ -138,8 +142,10 @@ void paste(Editor& editor, EditorIo& io) {
     }
     if (editor.mark) unmark(editor, io);
     // Cut at the map's right edge and its last row.
-    const int16_t right = static_cast<int16_t>(std::min<int>(editor.cursorColumn + block.width - 1, kMapColumns - 1));
-    const int16_t bottom = static_cast<int16_t>(std::min<int>(editor.cursorRow + block.height - 1, editor.lastRow()));
+    const int16_t right =
+        static_cast<int16_t>(std::min<int>(editor.cursorColumn + block.width - 1, kMapColumns - 1));
+    const int16_t bottom =
+        static_cast<int16_t>(std::min<int>(editor.cursorRow + block.height - 1, editor.lastRow()));
     beginStep(editor);
     for (int16_t row = editor.cursorRow; row <= bottom; ++row)
         for (int16_t column = editor.cursorColumn; column <= right; ++column)
@@ -148,8 +154,10 @@ void paste(Editor& editor, EditorIo& io) {
                                                      (column - editor.cursorColumn))]);
     endStep(editor);
     drawView(editor, io);
-    const bool whole = right - editor.cursorColumn + 1 == block.width && bottom - editor.cursorRow + 1 == block.height;
-    showWord(editor, io, "貼り付け " + sizeText(block.width, block.height) + (whole ? "" : "(地図の端で切りました)"));
+    const bool whole =
+        right - editor.cursorColumn + 1 == block.width && bottom - editor.cursorRow + 1 == block.height;
+    showWord(editor, io,
+             "貼り付け " + sizeText(block.width, block.height) + (whole ? "" : "(地図の端で切りました)"));
 }
 
 } // namespace

@@ -162,7 +162,7 @@ struct Editor {
         std::vector<int16_t> cells;
     };
     std::optional<Block> copied;
-    int16_t brush = -1; // the tile a drag paints: 0..9, or -1 before one is chosen
+    int16_t brush = -1;     // the tile a drag paints: 0..9, or -1 before one is chosen
     bool showKinds = false; // ground objects show their kind
     // A press of the left button, until its release: where the pointer was last (in the view) and
     // what the press does.

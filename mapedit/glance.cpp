@@ -17,8 +17,9 @@ GamePlay gamePlay(const mapfile::EditorMap& map) {
         if (row >= mapfile::kGameRows) return {row, false};
         int64_t length = kMapColumns - 1 + 2; // the commas and the CR LF
         for (int column = 0; column < kMapColumns; ++column)
-            length += std::to_chars(digits, digits + sizeof digits, static_cast<int>(map.at(column, row))).ptr -
-                      digits;
+            length +=
+                std::to_chars(digits, digits + sizeof digits, static_cast<int>(map.at(column, row))).ptr -
+                digits;
         // The game takes a row when its CR lies within the bytes it reads.
         if (bytes + length - 2 >= mapfile::kGameMaxFileBytes) return {row, true};
         bytes += length;
@@ -58,7 +59,8 @@ void drawInfo(const Editor& editor, EditorIo& io) {
     std::string brush = "ブラシ " + (editor.brush < 0 ? std::string("なし") : std::to_string(editor.brush));
     if (editor.mark) {
         const Rect r = markedRect(editor);
-        brush += "  範囲 " + std::to_string(r.right - r.left + 1) + "x" + std::to_string(r.bottom - r.top + 1);
+        brush +=
+            "  範囲 " + std::to_string(r.right - r.left + 1) + "x" + std::to_string(r.bottom - r.top + 1);
     }
     const int32_t rows = editor.lastRow() + 1;
     const GamePlay game = gamePlay(editor.map);

@@ -139,7 +139,8 @@ void undoOrRedo(Editor& editor, EditorIo& io, bool redo) {
     if (redo) {
         applied = entry.changes;
     } else {
-        for (auto c = entry.changes.rbegin(); c != entry.changes.rend(); ++c) applied.push_back(c->opposite());
+        for (auto c = entry.changes.rbegin(); c != entry.changes.rend(); ++c)
+            applied.push_back(c->opposite());
     }
     for (size_t i = 0; i < applied.size(); ++i) {
         applied[i].joined = i > 0;
@@ -152,7 +153,8 @@ void undoOrRedo(Editor& editor, EditorIo& io, bool redo) {
     const int16_t column = first.kind == Change::Kind::Cell ? first.cell.column : editor.cursorColumn;
     // The cursor's row may be past the map's end now that a row is gone: back within it first.
     if (editor.cursorRow > lastCursorRow) {
-        editor.screenRow = static_cast<int16_t>(std::max(0, editor.screenRow - (editor.cursorRow - lastCursorRow)));
+        editor.screenRow =
+            static_cast<int16_t>(std::max(0, editor.screenRow - (editor.cursorRow - lastCursorRow)));
         editor.cursorRow = lastCursorRow;
     }
     moveCursorTo(editor, io, column, row);

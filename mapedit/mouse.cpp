@@ -14,7 +14,7 @@ using namespace parts;
 
 namespace {
 
-constexpr int32_t kViewWidth = kCellPixels * kMapColumns;          // 512
+constexpr int32_t kViewWidth = kCellPixels * kMapColumns;           // 512
 constexpr int32_t kViewHeight = kCellPixels * (kLastScreenRow + 1); // 416
 constexpr int32_t kPaletteTiles = 10;
 

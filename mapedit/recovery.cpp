@@ -42,9 +42,9 @@ void finish(Editor& editor, EditorIo& io, std::vector<std::string> lines) {
 void askAboutRecovery(Editor& editor, EditorIo& io) {
     const Recovery& r = *editor.recovery;
     const std::string file = mapfile::kMapFileName;
-    std::vector<std::string> lines = {
-        "前回の編集の記録に、保存していない変更が " + std::to_string(steps(r)) + " 件あります(" +
-        clock(r.started, "%Y-%m-%d %H:%M") + " から " + clock(r.lastEdit, "%H:%M:%S") + " まで)。"};
+    std::vector<std::string> lines = {"前回の編集の記録に、保存していない変更が " + std::to_string(steps(r)) +
+                                      " 件あります(" + clock(r.started, "%Y-%m-%d %H:%M") + " から " +
+                                      clock(r.lastEdit, "%H:%M:%S") + " まで)。"};
     if (r.mapChanged)
         lines.push_back("記録の後で" + file + "が変わっています。戻す変更は記録の元の地図に載せます。");
     lines.push_back("Enter=変更を戻す  N=戻さない(記録の地図は別の名前で残します)");

@@ -63,8 +63,8 @@ void tell(PointerEvent::Kind kind, uint8_t button, int32_t windowX, int32_t wind
     int32_t ww = 0, wh = 0, dw = 0, dh = 0;
     SDL_GetWindowSize(l.window, &ww, &wh);
     SDL_GetWindowSizeInPixels(l.window, &dw, &dh);
-    const ProgramPoint p = programPointOfPointer(viewPlacement(dw, dh), l.clientWidth, l.clientHeight, ww,
-                                                 wh, dw, dh, windowX, windowY);
+    const ProgramPoint p = programPointOfPointer(viewPlacement(dw, dh), l.clientWidth, l.clientHeight, ww, wh,
+                                                 dw, dh, windowX, windowY);
     PointerEvent e;
     e.kind = kind;
     e.button = button;
@@ -92,7 +92,8 @@ bool handlePointerEvent(const SDL_Event& e) {
         // focus) means nothing.
         if (!down && (heldButtons & bitOf(button)) == 0) return true;
         heldButtons = down ? heldButtons | bitOf(button) : heldButtons & ~bitOf(button);
-        tell(down ? PointerEvent::Kind::Press : PointerEvent::Kind::Release, button, e.button.x, e.button.y, 0);
+        tell(down ? PointerEvent::Kind::Press : PointerEvent::Kind::Release, button, e.button.x, e.button.y,
+             0);
         return true;
     }
     case SDL_MOUSEMOTION:

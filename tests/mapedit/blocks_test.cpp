@@ -21,7 +21,7 @@ TEST(EditorBlocks, TextIsABlockOrSaysWhyNot) {
     struct Case {
         const char* text;
         int16_t width, height, first, last; // of the block, or width 0: refused
-        const char* why;                     // UTF-8, a part of the reason
+        const char* why;                    // UTF-8, a part of the reason
     } cases[] = {
         {"1,2\r\n3,4\r\n", 2, 2, 1, 4, ""},
         {"1,2\n3,4", 2, 2, 1, 4, "LF ends, no last line end"},
@@ -115,7 +115,8 @@ struct Session {
                 editor.cell(c, r) = fill >= 0 ? fill : static_cast<int16_t>((c + r) % 10);
         mapedit::drawStartScreen(editor, io);
     }
-    void pointer(Pointer::Action action, Pointer::Button button, int32_t x, int32_t y, uint8_t modifiers = 0) {
+    void pointer(Pointer::Action action, Pointer::Button button, int32_t x, int32_t y,
+                 uint8_t modifiers = 0) {
         io.pointers.push_back({{action, button, x, y, 0}, modifiers});
         run({mapedit_test::kPointer});
     }
@@ -125,7 +126,8 @@ struct Session {
     }
 };
 
-constexpr auto kPress = Pointer::Action::Press, kMove = Pointer::Action::Move, kRelease = Pointer::Action::Release;
+constexpr auto kPress = Pointer::Action::Press, kMove = Pointer::Action::Move,
+               kRelease = Pointer::Action::Release;
 constexpr auto kLeft = Pointer::Button::Left;
 
 // A fast drag, one move across many cells, paints every cell the line crosses, each beside the one
@@ -209,7 +211,8 @@ std::string withVersion(std::string bytes, uint8_t version) {
     bytes[8] = static_cast<char>(version);
     const size_t headerEnd = 16 + (static_cast<uint8_t>(bytes[12]) | static_cast<uint8_t>(bytes[13]) << 8);
     const uint32_t crc = mapedit::journal::crc32(std::string_view(bytes).substr(0, headerEnd));
-    for (int i = 0; i < 4; ++i) bytes[headerEnd + static_cast<size_t>(i)] = static_cast<char>(crc >> (8 * i) & 0xFF);
+    for (int i = 0; i < 4; ++i)
+        bytes[headerEnd + static_cast<size_t>(i)] = static_cast<char>(crc >> (8 * i) & 0xFF);
     return bytes;
 }
 
@@ -220,8 +223,8 @@ TEST(Journal, RowsAndStepsReadBackAndComeBack) {
     const std::vector<Change> changes = {
         Change::ofRow(Change::Kind::RowInserted, 1), // step 1: a row in, with a cell
         Change::ofCell({0, 1, 0, 7}, true),
-        Change::ofCell({3, 0, 0, 5}),                // step 2
-        Change::ofCell({0, 1, 7, 0}),                // step 3: the row out again
+        Change::ofCell({3, 0, 0, 5}), // step 2
+        Change::ofCell({0, 1, 7, 0}), // step 3: the row out again
         Change::ofRow(Change::Kind::RowRemoved, 1, true),
     };
     const std::string header = mapedit::journal::encodeHeader({1000, path, true, "1,1\r\n2,2\r\n"});
@@ -232,8 +235,8 @@ TEST(Journal, RowsAndStepsReadBackAndComeBack) {
     EXPECT_EQ(read.edits, changes);
     // Version 1 knows cells only: its reading stops at the first row, and at a joined record.
     EXPECT_EQ(mapedit::journal::decode(withVersion(bytes, 1), path).edits.size(), 0u);
-    const std::string cellsOnly = header + mapedit::journal::encodeEdit(changes[2], 3) +
-                                  mapedit::journal::encodeEdit(changes[1], 3);
+    const std::string cellsOnly =
+        header + mapedit::journal::encodeEdit(changes[2], 3) + mapedit::journal::encodeEdit(changes[1], 3);
     const auto v1 = mapedit::journal::decode(withVersion(cellsOnly, 1), path);
     ASSERT_EQ(v1.status, mapedit::journal::Status::Ok);
     EXPECT_EQ(v1.edits, std::vector<Change>{changes[2]});

@@ -20,7 +20,7 @@ inline platform::pixels::Colour tileColour(int tile) {
 
 inline platform::pixels::Colour colourNumber(int32_t n) {
     static const platform::pixels::Colour table[8] = {0x000000, 0xFF0000, 0x0000FF, 0xFF00FF,
-                                            0x00FF00, 0xFFFF00, 0x00FFFF, 0xFFFFFF};
+                                                      0x00FF00, 0xFFFF00, 0x00FFFF, 0xFFFFFF};
     return n >= 0 && n < 8 ? table[n] : 0;
 }
 

@@ -61,7 +61,8 @@ TEST(EditorPointer, ClicksLandOnTheirCellAtEveryScaleAndPlacement) {
         {"shrunk window: palette tile 0", shrunk, 400, 240, 400, 240, 264, 0, tile(0)},
         {"a tall window: above the picture", tall, 800, 1000, 800, 1000, 0, 259, kNothing},
         {"a tall window: the first cell", tall, 800, 1000, 800, 1000, 0, 260, cell(0, 0)},
-        {"high-DPI, scale 2 on a drawable twice the points", at2, 800, 480, 1600, 960, 511, 415, cell(31, 25)},
+        {"high-DPI, scale 2 on a drawable twice the points", at2, 800, 480, 1600, 960, 511, 415,
+         cell(31, 25)},
         {"high-DPI: the second cell", at2, 800, 480, 1600, 960, 16, 16, cell(1, 1)},
         {"high-DPI: palette tile 3", at2, 800, 480, 1600, 960, 530, 60, tile(3)},
     };
@@ -70,9 +71,9 @@ TEST(EditorPointer, ClicksLandOnTheirCellAtEveryScaleAndPlacement) {
             win::programPointOfPointer(r.placement, 800, 480, r.windowWidth, r.windowHeight, r.drawableWidth,
                                        r.drawableHeight, r.x, r.y);
         const Target got = p.inside ? mapedit::targetAt(p.x, p.y) : Target{};
-        EXPECT_EQ(got, r.expected) << r.what << ": the click at " << r.x << "," << r.y << " reached pixel " << p.x
-                                   << "," << p.y << ", kind " << int(got.kind) << " column " << got.column
-                                   << " view row " << got.viewRow << " tile " << got.tile;
+        EXPECT_EQ(got, r.expected) << r.what << ": the click at " << r.x << "," << r.y << " reached pixel "
+                                   << p.x << "," << p.y << ", kind " << int(got.kind) << " column "
+                                   << got.column << " view row " << got.viewRow << " tile " << got.tile;
     }
 }
 

@@ -181,7 +181,8 @@ struct Script {
     }
     Script& click(int button, int x, int y) { return drag(button, {{x, y}}); }
     Script& wheel(int x, int y, int notches) {
-        lines += "wheel " + std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(notches) + "\n";
+        lines +=
+            "wheel " + std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(notches) + "\n";
         return *this;
     }
     Script& snap(const std::string& name) {
@@ -199,8 +200,8 @@ struct Outcome {
     int exitCode = -1;
     std::string mapFile;
     std::map<std::string, Snapshot> snaps;
-    std::vector<std::string> files; // what the folder holds at the end
-    std::string log;                // what the program wrote on stderr
+    std::vector<std::string> files;           // what the folder holds at the end
+    std::string log;                          // what the program wrote on stderr
     std::map<std::string, std::string> clips; // the clipboard's text as the script saved it
 };
 
@@ -800,7 +801,6 @@ TEST(MapeditSession, AKilledEditorOffersItsEditsBackAtTheNextStart) {
     }
 }
 
-
 // The pixels of a colour in a rectangle of a snapshot.
 int countColour(const Snapshot& snap, int x0, int y0, int w, int h, platform::pixels::Colour colour) {
     int n = 0;
@@ -836,8 +836,8 @@ TEST(MapeditSession, RowsGoInAndOut) {
                          .keys({kD, kD})
                          .withCtrl(kDel) // row 4 (the old row 3) goes
                          .snap("removed")
-                         .withCtrl(kZ) // row 4 is back, objects and path marks too
-                         .withCtrl(kZ) // the copy goes
+                         .withCtrl(kZ)  // row 4 is back, objects and path marks too
+                         .withCtrl(kZ)  // the copy goes
                          .withCtrl(kY), // and comes again
                      [](Map& m) { m.rows.insert(m.rows.begin() + 2, tilesOf(m.rows[2])); },
                      [](const Outcome& out) {
@@ -852,14 +852,13 @@ TEST(MapeditSession, RowsGoInAndOut) {
                          EXPECT_EQ(inserted.screen.at(3 * 16 + 8, 3 * 16 + 8), 0x0000FF) << "the old row 2";
                          EXPECT_TRUE(shows(out.snaps.at("removed").area(12), sjis("行数 6  ゲーム 6")));
                      }});
-    cases.push_back({"the_last_row_stays", Map(1, diagonal),
-                     Script().withCtrl(kDel).snap("refused").keys({kIns}),
-                     [](Map& m) { m.rows.insert(m.rows.begin(), tilesOf(m.rows[0])); },
-                     [](const Outcome& out) {
-                         EXPECT_TRUE(shows(out.snaps.at("refused").area(13), sjis("最後の1行は消せません。")));
-                     }});
-    cases.push_back({"7001_rows_at_most", Map(7000, diagonal),
-                     Script().keys({kIns, kIns}).snap("full"),
+    cases.push_back(
+        {"the_last_row_stays", Map(1, diagonal), Script().withCtrl(kDel).snap("refused").keys({kIns}),
+         [](Map& m) { m.rows.insert(m.rows.begin(), tilesOf(m.rows[0])); },
+         [](const Outcome& out) {
+             EXPECT_TRUE(shows(out.snaps.at("refused").area(13), sjis("最後の1行は消せません。")));
+         }});
+    cases.push_back({"7001_rows_at_most", Map(7000, diagonal), Script().keys({kIns, kIns}).snap("full"),
                      [](Map& m) { m.rows.insert(m.rows.begin(), tilesOf(m.rows[0])); },
                      [](const Outcome& out) {
                          const Snapshot& full = out.snaps.at("full");
@@ -895,21 +894,21 @@ TEST(MapeditSession, TheMouseAtScale2) {
         {"click_drag_right_click_wheel", Map(40, diagonal),
          Script()
              .command("scale", "2")
-             .click(1, 1060, 100)                          // pixel (530, 50): palette tile 3
-             .drag(1, {{20, 20}, {400, 20}, {400, 300}})   // cells (0, 0) to (12, 0) to (12, 9)
+             .click(1, 1060, 100)                        // pixel (530, 50): palette tile 3
+             .drag(1, {{20, 20}, {400, 20}, {400, 300}}) // cells (0, 0) to (12, 0) to (12, 9)
              .snap("painted")
-             .click(3, 656, 176)                           // cell (20, 5): its tile 5 is the brush
-             .drag(1, {{660, 660}, {700, 660}})            // cells (20, 20) and (21, 20)
-             .withCtrl(kZ)                                 // the second drag goes
-             .withCtrl(kZ)                                 // and the first
-             .withCtrl(kY)                                 // the first comes again
-             .click(1, 20, 100)                            // the cursor to (0, 3)
+             .click(3, 656, 176)                // cell (20, 5): its tile 5 is the brush
+             .drag(1, {{660, 660}, {700, 660}}) // cells (20, 20) and (21, 20)
+             .withCtrl(kZ)                      // the second drag goes
+             .withCtrl(kZ)                      // and the first
+             .withCtrl(kY)                      // the first comes again
+             .click(1, 20, 100)                 // the cursor to (0, 3)
              .snap("clicked")
-             .wheel(100, 100, -3)                          // the view from row 3 on
+             .wheel(100, 100, -3) // the view from row 3 on
              .snap("wheeled")
-             .click(1, 60, 20)                             // view row 0: cell (1, 3)
+             .click(1, 60, 20) // view row 0: cell (1, 3)
              .snap("clicked_again")
-             .wheel(100, 100, 5),                          // back to the top, and no further
+             .wheel(100, 100, 5), // back to the top, and no further
          [](Map& m) {
              for (int c = 0; c <= 12; ++c) m.at(c, 0) = 3;
              for (int r = 1; r <= 9; ++r) m.at(12, r) = 3;
@@ -938,39 +937,40 @@ TEST(MapeditSession, BlocksAreCopiedPastedFilledAndCut) {
     Map initial(12, diagonal);
     initial.at(2, 1) = 0x1503;
     cases.push_back(
-        {"blocks", initial,
+        {"blocks",
+         initial,
          Script()
-             .keys({kL})                                    // (31, 0)
+             .keys({kL}) // (31, 0)
              .command("clip", "paste.txt")
-             .withCtrl('V')                                 // (31, 0) = 7, (31, 1) = 4096
+             .withCtrl('V') // (31, 0) = 7, (31, 1) = 4096
              .snap("pasted")
              .command("clip", "bad.txt")
-             .withCtrl('V')                                 // refused
+             .withCtrl('V') // refused
              .snap("refused")
-             .keys({kR, kU, kR})                            // (1, 0)
+             .keys({kR, kU, kR}) // (1, 0)
              .withShift(kR)
-             .withShift(kD)                                 // (1, 0) to (2, 1)
+             .withShift(kD) // (1, 0) to (2, 1)
              .snap("marked")
              .withCtrl('C')
              .command("clipsave", "copied")
-             .keys({kD, kD, kD})                            // unmarked, the cursor to (2, 4)
-             .withCtrl('V')                                 // (2, 4) to (3, 5)
+             .keys({kD, kD, kD}) // unmarked, the cursor to (2, 4)
+             .withCtrl('V')      // (2, 4) to (3, 5)
              .withShift(kL)
-             .withShift(kL)                                 // (0, 4) to (2, 4)
-             .keys({'9', kEsc})                             // filled with tile 9, unmarked
+             .withShift(kL)     // (0, 4) to (2, 4)
+             .keys({'9', kEsc}) // filled with tile 9, unmarked
              .snap("unmarked")
-             .keys({kR, kR, kR, kD})                        // (3, 5)
-             .withShift(kU)                                 // (3, 4) to (3, 5)
-             .keys({kDel})                                  // (3, 5): 0x1503 to 3
-             .withCtrl('X')                                 // both 0
+             .keys({kR, kR, kR, kD}) // (3, 5)
+             .withShift(kU)          // (3, 4) to (3, 5)
+             .keys({kDel})           // (3, 5): 0x1503 to 3
+             .withCtrl('X')          // both 0
              .command("clipsave", "cut")
-             .withCtrl(kZ)                                  // the cut taken back
-             .withCtrl(kZ)                                  // and the Delete
-             .withCtrl(kY)                                  // the Delete again: the cursor at (3, 5)
+             .withCtrl(kZ) // the cut taken back
+             .withCtrl(kZ) // and the Delete
+             .withCtrl(kY) // the Delete again: the cursor at (3, 5)
              .command("hold", "16")
              .drag(1, {{5 * 16 + 8, 8 * 16 + 8}, {6 * 16 + 8, 9 * 16 + 8}}) // (3, 5) to (6, 9)
              .command("release", "16")
-             .keys({'0', kEsc}),                            // tile 0 there
+             .keys({'0', kEsc}), // tile 0 there
          [](Map& m) {
              m.at(31, 0) = 7, m.at(31, 1) = 4096;
              m.at(0, 4) = 9, m.at(1, 4) = 9, m.at(2, 4) = 9, m.at(3, 4) = 2;

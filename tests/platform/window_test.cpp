@@ -641,8 +641,9 @@ TEST_F(WindowThread, PointerEventsReachTheProgramAtItsOwnPixels) {
     for (const View& v : views) {
         v.enter();
         const win::Geometry g = win::geometry();
-        const win::Placement p = g.fullscreen ? win::fullscreenPlacement(400, 300, g.windowWidth, g.windowHeight)
-                                              : win::Placement{g.scale, 0, 0, 400 * g.scale, 300 * g.scale};
+        const win::Placement p = g.fullscreen
+                                     ? win::fullscreenPlacement(400, 300, g.windowWidth, g.windowHeight)
+                                     : win::Placement{g.scale, 0, 0, 400 * g.scale, 300 * g.scale};
         ASSERT_TRUE(v.scale == 0 ? g.fullscreen && p.x > 0 && p.y > 0 : !g.fullscreen && g.scale == v.scale)
             << v.what << ": scale " << g.scale << (g.fullscreen ? ", fullscreen" : "");
         // The last point of a program pixel's block, the first of another's.
@@ -671,8 +672,8 @@ TEST_F(WindowThread, PointerEventsReachTheProgramAtItsOwnPixels) {
             int32_t x, y, wheel;
         };
         const Want wanted[] = {
-            {K::Press, 1, 1, 10, 20, 0},    {K::Move, 0, 1, 399, 299, 0}, {K::Move, 0, 1, -1, -1, 0},
-            {K::Release, 1, 0, -1, -1, 0},  {K::Wheel, 0, 0, 50, 60, -2}, {K::Press, 3, 4, 50, 60, 0},
+            {K::Press, 1, 1, 10, 20, 0},   {K::Move, 0, 1, 399, 299, 0}, {K::Move, 0, 1, -1, -1, 0},
+            {K::Release, 1, 0, -1, -1, 0}, {K::Wheel, 0, 0, 50, 60, -2}, {K::Press, 3, 4, 50, 60, 0},
             {K::Release, 3, 0, 50, 60, 0},
         };
         std::lock_guard lock(pointerMutex);
@@ -682,10 +683,10 @@ TEST_F(WindowThread, PointerEventsReachTheProgramAtItsOwnPixels) {
             const Want& w = wanted[i];
             EXPECT_TRUE(e.kind == w.kind && e.button == w.button && e.held == w.held && e.x == w.x &&
                         e.y == w.y && e.wheel == w.wheel)
-                << v.what << ", event " << i << ": expected kind " << int(w.kind) << " button " << int(w.button)
-                << " held " << int(w.held) << " at " << w.x << "," << w.y << " wheel " << w.wheel << ", got kind "
-                << int(e.kind) << " button " << int(e.button) << " held " << int(e.held) << " at " << e.x << ","
-                << e.y << " wheel " << e.wheel;
+                << v.what << ", event " << i << ": expected kind " << int(w.kind) << " button "
+                << int(w.button) << " held " << int(w.held) << " at " << w.x << "," << w.y << " wheel "
+                << w.wheel << ", got kind " << int(e.kind) << " button " << int(e.button) << " held "
+                << int(e.held) << " at " << e.x << "," << e.y << " wheel " << e.wheel;
         }
     }
 }

@@ -139,7 +139,8 @@ void pointer(platform::window::PointerEvent::Kind kind, const std::string& arg) 
     const int64_t before = mapedit::keyRequestCount();
     const bool wheel = kind == platform::window::PointerEvent::Kind::Wheel;
     platform::window::injectPointer(kind, static_cast<uint8_t>(wheel ? 0 : n), x, y, wheel ? n : 0);
-    waitFor([before] { return mapedit::keyRequestCount() > before; }, "the editor to take pointer event " + arg);
+    waitFor([before] { return mapedit::keyRequestCount() > before; },
+            "the editor to take pointer event " + arg);
 }
 
 void drive(const std::vector<Command>& script, const std::string& folder) {
