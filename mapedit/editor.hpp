@@ -302,7 +302,7 @@ GamePlay gamePlay(const mapfile::EditorMap& map);
 // A block as text for the desktop's clipboard: one line a row, the cells' values as the map file
 // writes them, comma-separated, each line ended by CR LF.
 std::string blockText(const Editor::Block& block);
-// Text taken as a block: lines (CR LF, LF or CR LF) of the same number of comma-separated cell
+// Text taken as a block: lines (ended by CR LF or LF) of the same number of comma-separated cell
 // values (decimal -32768..32767, blanks around them allowed), at most 32 values and 7001 lines.
 // The block, or why the text is none (UTF-8, a few words).
 struct ParsedBlock {

@@ -71,7 +71,7 @@ Outcome editingKey(Editor& editor, EditorIo& io, int32_t key, uint8_t modifiers)
         saveAndGoOn(editor, io);
         return Outcome::Editing;
     }
-    // Insert, Ctrl+Delete and G mean nothing in the design: rows and the kinds of ground objects.
+    // Insert and Ctrl+Delete: rows; G: the kinds of ground objects.
     if (key == keys::kInsert || (ctrl && key == keys::kDelete) || (!ctrl && key == keys::letter('G'))) {
         if (key == keys::kInsert) insertRow(editor, io);
         if (key == keys::kDelete) removeRow(editor, io);

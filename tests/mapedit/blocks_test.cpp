@@ -182,7 +182,7 @@ TEST(EditorMouse, AKeyInTheMiddleOfADragIsAStepOfItsOwn) {
     EXPECT_EQ(s.editor.cell(1, 0), 0) << "its first part stays";
 }
 
-// G shows each ground object's kind as a digit in a larger square, and G again draws the design's
+// G shows each ground object's kind as a digit in a larger square, and G again draws the
 // red square: the cell as at the start, pixel for pixel.
 TEST(EditorGlance, GShowsTheKindsAndGAgainTheRedSquares) {
     Session s(30);
