@@ -622,81 +622,47 @@ TEST_F(WindowThread, AltPlusAndAltMinusStepTheScale) {
 TEST_F(WindowThread, PointerEventsReachTheProgramAtItsOwnPixels) {
     using K = win::PointerEvent::Kind;
     win::setClientSize(400, 300);
-    const auto altKey = [](int32_t scancode, int32_t keycode) {
+    const auto alt = [](int32_t scancode, int32_t keycode) {
         win::injectKeyEvent(kScanLAlt, nonChar(kScanLAlt), kLAlt, true);
-        win::injectKeyEvent(scancode, keycode, kLAlt, true);
-        win::injectKeyEvent(scancode, keycode, kLAlt, false);
+        for (const bool down : {true, false}) win::injectKeyEvent(scancode, keycode, kLAlt, down);
         win::injectKeyEvent(kScanLAlt, nonChar(kScanLAlt), 0, false);
+    };
+    const auto describe = [](const win::PointerEvent& e) {
+        const char* kinds[] = {"press", "move", "release", "wheel"};
+        return std::string(kinds[static_cast<int>(e.kind)]) + " " + std::to_string(e.button + e.wheel) +
+               " held " + std::to_string(e.held) + " at " + std::to_string(e.x) + "," + std::to_string(e.y);
+    };
+    for (const int32_t view : {1, 2, 0}) { // scales 1 and 2, then the fullscreen view
+        if (view == 2) alt(kScanEquals, '=');
+        if (view == 0) alt(kScanReturn, '\r');
         win::flush();
-    };
-    struct View {
-        const char* what;
-        std::function<void()> enter;
-        int32_t scale; // 0: the fullscreen view
-    } views[] = {
-        {"scale 1", [] {}, 1},
-        {"scale 2", [&] { altKey(kScanEquals, '='); }, 2},
-        {"the fullscreen view", [&] { altKey(kScanReturn, '\r'); }, 0},
-    };
-    for (const View& v : views) {
-        v.enter();
         const win::Geometry g = win::geometry();
-        const win::Placement p = g.fullscreen
-                                     ? win::fullscreenPlacement(400, 300, g.windowWidth, g.windowHeight)
-                                     : win::Placement{g.scale, 0, 0, 400 * g.scale, 300 * g.scale};
-        ASSERT_TRUE(v.scale == 0 ? g.fullscreen && p.x > 0 && p.y > 0 : !g.fullscreen && g.scale == v.scale)
-            << v.what << ": scale " << g.scale << (g.fullscreen ? ", fullscreen" : "");
-        // The last point of a program pixel's block, the first of another's.
-        const auto at = [&p](int32_t x, int32_t y, int32_t within) {
-            return std::pair{p.x + x * p.scale + within, p.y + y * p.scale + within};
-        };
+        ASSERT_TRUE(view == 0 ? g.fullscreen : !g.fullscreen && g.scale == view) << "view " << view;
+        const win::Placement p = view == 0 ? win::fullscreenPlacement(400, 300, g.windowWidth, g.windowHeight)
+                                           : win::Placement{g.scale, 0, 0, 400 * g.scale, 300 * g.scale};
         {
             std::lock_guard lock(pointerMutex);
             pointerEvents.clear();
         }
-        const auto [x0, y0] = at(50, 60, 0);
-        win::injectPointer(K::Move, 0, x0, y0); // no button held: not told
-        const auto [x1, y1] = at(10, 20, p.scale - 1);
-        win::injectPointer(K::Press, 1, x1, y1);
-        const auto [x2, y2] = at(399, 299, 0);
-        win::injectPointer(K::Move, 0, x2, y2);
-        win::injectPointer(K::Move, 0, p.x - 1, p.y - 1); // off the picture
-        win::injectPointer(K::Release, 1, p.x - 1, p.y - 1);
-        win::injectPointer(K::Release, 1, x0, y0); // a release never pressed: nothing
-        win::injectPointer(K::Wheel, 0, x0, y0, -2);
-        win::injectPointer(K::Press, 3, x0, y0);
-        win::injectPointer(K::Release, 3, x0, y0);
-        struct Want {
-            K kind;
-            uint8_t button, held;
-            int32_t x, y, wheel;
-        };
-        const Want wanted[] = {
-            {K::Press, 1, 1, 10, 20, 0},   {K::Move, 0, 1, 399, 299, 0}, {K::Move, 0, 1, -1, -1, 0},
-            {K::Release, 1, 0, -1, -1, 0}, {K::Wheel, 0, 0, 50, 60, -2}, {K::Press, 3, 4, 50, 60, 0},
-            {K::Release, 3, 0, 50, 60, 0},
-        };
-        std::lock_guard lock(pointerMutex);
-        ASSERT_EQ(pointerEvents.size(), std::size(wanted)) << v.what;
-        for (size_t i = 0; i < std::size(wanted); ++i) {
-            const win::PointerEvent& e = pointerEvents[i];
-            const Want& w = wanted[i];
-            EXPECT_TRUE(e.kind == w.kind && e.button == w.button && e.held == w.held && e.x == w.x &&
-                        e.y == w.y && e.wheel == w.wheel)
-                << v.what << ", event " << i << ": expected kind " << int(w.kind) << " button "
-                << int(w.button) << " held " << int(w.held) << " at " << w.x << "," << w.y << " wheel "
-                << w.wheel << ", got kind " << int(e.kind) << " button " << int(e.button) << " held "
-                << int(e.held) << " at " << e.x << "," << e.y << " wheel " << e.wheel;
+        const int32_t s = p.scale;
+        win::injectPointer(K::Move, 0, p.x, p.y);                        // no button held: not told
+        win::injectPointer(K::Press, 1, p.x + 11 * s - 1, p.y + 20 * s); // the last point of (10, 20)
+        win::injectPointer(K::Move, 0, p.x + 399 * s, p.y + 299 * s);
+        win::injectPointer(K::Release, 1, p.x - 1, p.y - 1); // off the picture
+        win::injectPointer(K::Release, 1, p.x, p.y);         // never pressed: nothing
+        win::injectPointer(K::Wheel, 0, p.x + 50 * s, p.y + 60 * s, -2);
+        win::injectPointer(K::Press, 3, p.x, p.y);
+        std::vector<std::string> got;
+        {
+            std::lock_guard lock(pointerMutex);
+            for (const win::PointerEvent& e : pointerEvents) got.push_back(describe(e));
         }
+        EXPECT_EQ(got, (std::vector<std::string>{"press 1 held 1 at 10,20", "move 0 held 1 at 399,299",
+                                                 "release 1 held 0 at -1,-1", "wheel -2 held 0 at 50,60",
+                                                 "press 3 held 4 at 0,0"}))
+            << "view " << view << " (scale " << p.scale << " at " << p.x << "," << p.y << ")";
+        win::injectPointer(K::Release, 3, p.x, p.y);
     }
-}
-
-// The clipboard through the window thread: text put there reads back; an empty clipboard has none.
-TEST_F(WindowThread, TheClipboardHoldsText) {
-    ASSERT_TRUE(win::setClipboardText("1,2\r\n3,4\r\n"));
-    EXPECT_EQ(win::clipboardText().value_or("(none)"), "1,2\r\n3,4\r\n");
-    ASSERT_TRUE(win::setClipboardText(""));
-    EXPECT_FALSE(win::clipboardText().has_value());
 }
 
 // Closing ends the process at once with exit code 0, whether the desktop sends a window close
