@@ -133,6 +133,9 @@ keys "$a" ctrl+s
 } >"$E2E_TMP/a.csv"
 await_saved "$work/a/AREA1.csv" "$E2E_TMP/a.csv"
 
+# The next start empties the output files: what A said so far is looked at now.
+! e2e_app_errors | grep -q Sanitizer || e2e_fail "sanitizer report: $(e2e_app_errors)"
+
 # Editor B, over A: a click on cell (10, 1) and Ctrl+V there take A's block from the clipboard.
 mkdir -p "$work/b"
 for r in 0 1 2; do row 0; done >"$work/b/AREA1.csv"
