@@ -171,6 +171,10 @@ Rect markedRect(const Editor& editor) {
 
 void drawMarks(Editor& editor, EditorIo& io) {
     drawView(editor, io);
+    drawOutline(editor, io);
+}
+
+void drawOutline(const Editor& editor, EditorIo& io) {
     if (!editor.mark) return;
     // The outline, two pixels wide inside the rectangle, where the view shows it.
     const Rect r = markedRect(editor);

@@ -125,6 +125,8 @@ struct Rect {
 Rect markedRect(const Editor& editor);
 // The view drawn anew with the marked rectangle's outline (when one is marked).
 void drawMarks(Editor& editor, EditorIo& io);
+// The outline alone, over what the view shows.
+void drawOutline(const Editor& editor, EditorIo& io);
 // The keys of blocks: Shift with an arrow, Ctrl+C, Ctrl+X, Ctrl+V, and with a rectangle marked a
 // digit, Delete and Esc. True when the key was one of them and has been handled (frame and status
 // line included).

@@ -42,6 +42,7 @@ void drawView(Editor& editor, EditorIo& io) {
 }
 
 void finishKey(Editor& editor, EditorIo& io, int32_t key) {
+    drawOutline(editor, io); // the cursor's cell drawn again covered its part
     drawBox(io, cursorX(editor), cursorY(editor), kYellow);
     printAt(io, kTextColumn, kStatusRow, statusLine(editor.cursorColumn, editor.cursorRow, key));
     printAt(io, kTextColumn, kPatternRow, patternLine(editor.cursorCell()));
