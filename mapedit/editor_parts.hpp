@@ -30,8 +30,8 @@ inline constexpr int32_t kBrushRow = 11;
 inline constexpr int32_t kRowsRow = 12;
 inline constexpr int32_t kWordRow = 13;
 inline constexpr int32_t kBrushColumn = 68; // right of the palette tiles
-// The virtual-key codes of the mouse buttons, shown on the status line after a click.
-inline constexpr int32_t kLeftButtonCode = 1, kRightButtonCode = 2;
+// The virtual-key code of the left mouse button, shown on the status line after a click.
+inline constexpr int32_t kLeftButtonCode = 1;
 
 // ---- texts.cpp
 rt::RtString blanks(int32_t n);
