@@ -14,7 +14,7 @@
 PACKAGES := build-essential cmake ninja-build pkg-config \
 	libsdl2-dev libfreetype-dev libfontconfig-dev libturbojpeg0-dev libgif-dev zlib1g-dev libx11-dev libxtst-dev \
 	fonts-ipafont-gothic libgtest-dev libgmock-dev libbenchmark-dev \
-	clang libclang-rt-14-dev xvfb xauth xdotool x11-apps x11-utils \
+	clang libclang-rt-14-dev xvfb xauth xdotool xclip x11-apps x11-utils \
 	desktop-file-utils dpkg-dev file lintian appstream man-db x11-xserver-utils \
 	sway wtype grim libegl-mesa0 libgl1-mesa-dri
 

@@ -7,7 +7,7 @@ using namespace parts;
 namespace parts {
 
 void moveCursorTo(Editor& editor, EditorIo& io, int16_t column, int16_t row) {
-    const int top = editor.cursorRow - editor.screenRow;
+    const int top = viewTop(editor);
     int newTop = top;
     if (row < top) newTop = row;
     if (row > top + kLastScreenRow) newTop = row - kLastScreenRow;
@@ -64,14 +64,14 @@ void scrollViewDown(Editor& editor, EditorIo& io) {
     io.captureView(0, 0, 512, 400);
     io.putView(0, 16);
     for (int column = 0; column < kMapColumns; ++column)
-        drawCell(io, editor.cell(column, editor.cursorRow), kCellPixels * column, 0);
+        drawMapCell(editor, io, editor.cell(column, editor.cursorRow), kCellPixels * column, 0);
 }
 
 void scrollViewUp(Editor& editor, EditorIo& io) {
     io.captureView(0, 16, 512, 400);
     io.putView(0, 0);
     for (int column = 0; column < kMapColumns; ++column)
-        drawCell(io, editor.cell(column, editor.cursorRow), kCellPixels * column, 400);
+        drawMapCell(editor, io, editor.cell(column, editor.cursorRow), kCellPixels * column, 400);
 }
 
 } // namespace mapedit

@@ -8,7 +8,11 @@
 //   cursor.cpp     the cursor and the view's scrolling
 //   view.cpp       drawing cells, the view and the start screen
 //   texts.cpp      the texts printed and the notices
-//   history.cpp    edits, undo and redo, unsaved edits
+//   history.cpp    edits, undo and redo in steps, unsaved edits
+//   rows.cpp       rows put in and taken out
+//   mouse.cpp      the pointer: clicks, drags that paint, the wheel
+//   blocks.cpp     the marked rectangle: copy, cut, paste, fill, clear; blocks as text
+//   glance.cpp     what the map holds at a glance: the info lines, ground objects' kinds
 //   quit.cpp       saving, the quit question, the close question
 //   recovery.cpp   the question at start about a journal's unsaved edits
 //   reload.cpp     the clock's ticks: the journal written out, the map file read again
@@ -22,6 +26,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace mapedit {
@@ -36,7 +41,7 @@ inline constexpr int kPaletteX = 528;
 inline constexpr int kMessageWidth = 35;
 
 // Colour numbers of drawLine and its modes.
-inline constexpr int32_t kBlack = 0, kBlue = 1, kRed = 2, kYellow = 6;
+inline constexpr int32_t kBlack = 0, kBlue = 1, kRed = 2, kCyan = 5, kYellow = 6, kWhite = 7;
 inline constexpr int32_t kModeBox = 1, kModeFilledBox = 2;
 
 // One change of a cell.
@@ -45,17 +50,52 @@ struct Edit {
     bool operator==(const Edit&) const = default;
 };
 
+// One change of the map: a cell's value, or a blank row put in or taken out. A row's cells change
+// on their own before it goes and after it comes, so every change is undone by its opposite.
+struct Change {
+    enum class Kind : uint8_t { Cell, RowInserted, RowRemoved };
+    Kind kind = Kind::Cell;
+    Edit cell{}; // Cell: the cell and its values; a row: cell.row is the row, the rest 0
+    // Made in one step with the change before it (a drag, a block, a row): undone and made again
+    // together.
+    bool joined = false;
+
+    static Change ofCell(const Edit& edit, bool joined = false) { return {Kind::Cell, edit, joined}; }
+    static Change ofRow(Kind kind, int16_t row, bool joined = false) {
+        return {kind, {0, row, 0, 0}, joined};
+    }
+    // The change that takes this one back.
+    Change opposite() const;
+    bool operator==(const Change&) const = default;
+};
+
+// Makes a change on a map: false (and nothing changed) when it does not fit the map (a cell or a
+// row past its end, a row more than it holds, its last row taken out).
+bool applyChange(mapfile::EditorMap& map, const Change& change);
+
+// What the pointer did, at a pixel of the window's 800 x 480 (outside them when off the picture).
+struct Pointer {
+    enum class Action : uint8_t { Press, Move, Release, Wheel };
+    enum class Button : uint8_t { None, Left, Middle, Right };
+    Action action = Action::Move;
+    Button button = Button::None; // Press, Release
+    int32_t x = 0, y = 0;
+    int32_t wheel = 0; // Wheel: notches, positive away from the user (the view shows earlier rows)
+};
+
 // What the editor takes, one at a time.
 struct Event {
     enum class Kind {
-        Key,    // a key went down
-        Close,  // the desktop asked to close the window
-        Tick,   // nothing came within the wait: time for the journal and the map file's watch
-        Signal, // the system asked the program to end (a logout, a closed terminal)
+        Key,     // a key went down
+        Close,   // the desktop asked to close the window
+        Tick,    // nothing came within the wait: time for the journal and the map file's watch
+        Signal,  // the system asked the program to end (a logout, a closed terminal)
+        Pointer, // a button went down or up, the pointer moved with a button held, the wheel turned
     };
     Kind kind = Kind::Tick;
     int32_t key = 0;       // Key: its virtual-key code
     uint8_t modifiers = 0; // platform::keys::kModifierCtrl and kModifierShift held when it went down
+    Pointer pointer{};
 };
 
 // What the editor is doing: each mode takes the next key its own way.
@@ -71,21 +111,25 @@ enum class Mode {
 // The unsaved edits a journal held when the editor started.
 struct Recovery {
     mapfile::EditorMap base; // the map the journal began from
-    std::vector<Edit> edits;
+    std::vector<Change> edits;
     std::time_t started = 0, lastEdit = 0;
     bool mapChanged = false; // the map on disk is no longer the journal's own starting map
 };
 
-// Edits that can be taken back and made again, and which of them the map file holds.
+// Edits that can be taken back and made again, a step at a time, and which of them the map file
+// holds. A step is one key's edit, one drag, one block or one row.
 struct History {
     struct Entry {
-        Edit edit;
+        std::vector<Change> changes; // in the order made
         uint64_t id;
     };
     std::vector<Entry> undo; // oldest first
-    std::vector<Entry> redo; // the edits undone since the last new one
+    std::vector<Entry> redo; // the steps undone since the last new one
     uint64_t nextId = 1;
     uint64_t savedId = 0; // the id on top of the undo list when the map was last read or saved
+    // While a step is open, its changes join the entry it began (made at its first change).
+    bool stepOpen = false;
+    bool stepBegun = false;
 
     uint64_t topId() const { return undo.empty() ? 0 : undo.back().id; }
     bool unsaved() const { return topId() != savedId; }
@@ -106,6 +150,30 @@ struct Editor {
     std::optional<Recovery> recovery;
     // Lines to show below the map view at start (a journal moved aside, a map read only partly).
     std::vector<std::string> startNotices;
+
+    // A rectangle marked from this corner to the cursor, if any.
+    struct Corner {
+        int16_t column = 0, row = 0;
+    };
+    std::optional<Corner> mark;
+    // The block copied last, its cells (whole values) row after row.
+    struct Block {
+        int16_t width = 0, height = 0;
+        std::vector<int16_t> cells;
+    };
+    std::optional<Block> copied;
+    int16_t brush = -1;     // the tile a drag paints: 0..9, or -1 before one is chosen
+    bool showKinds = false; // ground objects show their kind
+    // A press of the left button, until its release: where the pointer was last (in the view) and
+    // what the press does.
+    struct Stroke {
+        bool active = false;
+        bool marking = false; // Shift: the drag marks a rectangle
+        bool painted = false; // the pointer left the first cell: cells are painted
+        int32_t x = 0, y = 0;
+    };
+    Stroke stroke;
+    bool wordShown = false; // a word of a row or a block is at its line; the next event wipes it
 
     int16_t& cell(int column, int row) { return map.at(column, row); }
     int16_t cell(int column, int row) const { return map.at(column, row); }
@@ -142,10 +210,10 @@ class EditorIo {
     // number before it is written. On failure the old file is intact.
     virtual SaveResult saveMap(const mapfile::EditorMap& map,
                                const std::function<void(int16_t row)>& beforeRow) = 0;
-    // The journal: an edit made (map is the map it was made on, for a journal not yet begun), the
-    // edits so far written out when they are due, and the journal emptied (the map file holds
+    // The journal: a change made (map is the map before it, for a journal not yet begun), the
+    // changes so far written out when they are due, and the journal emptied (the map file holds
     // every edit, or they were thrown away).
-    virtual void recordEdit(const mapfile::EditorMap& map, const Edit& edit) = 0;
+    virtual void recordEdit(const mapfile::EditorMap& map, const Change& change) = 0;
     virtual void flushJournal() = 0;
     virtual void clearJournal() = 0;
     // Writes a complete map file beside the map under a name no file has: that name, or why not.
@@ -153,6 +221,12 @@ class EditorIo {
     // The map file as it is now, when it holds something else than the map's origin and has
     // stayed so since the last look; nothing otherwise. Each change is told once.
     virtual std::optional<mapfile::EditorMap> changedMapFile(const mapfile::EditorMap& map) = 0;
+    // The colour (drawLine's numbers) of the text printed from now on; 7, white, at start.
+    virtual void textColour(int32_t colour) = 0;
+    // The desktop's clipboard as text: put there (false when it could not be), and read back
+    // (nothing when it holds no text).
+    virtual bool setClipboard(const std::string& text) = 0;
+    virtual std::optional<std::string> clipboard() = 0;
 };
 
 // The texts the editor prints (new CP932 strings, without the line end).
@@ -174,7 +248,9 @@ std::vector<std::string> keptNotice(const std::string& keptPath, bool ending);
 // Prints text + "\r\n" at (column, row).
 void printAt(EditorIo& io, int32_t column, int32_t row, rt::RtString text);
 
-void drawCell(EditorIo& io, int16_t value, int32_t x, int32_t y);
+// A cell as the view draws it; kinds: a ground object shows its kind (0..9 is drawn as a digit in
+// a larger red square, the path marker moves to the lower right corner).
+void drawCell(EditorIo& io, int16_t value, int32_t x, int32_t y, bool kinds = false);
 void moveCursorVertically(Editor& editor, EditorIo& io, int32_t key);
 void scrollViewDown(Editor& editor, EditorIo& io);
 void scrollViewUp(Editor& editor, EditorIo& io);
@@ -203,5 +279,36 @@ inline constexpr int32_t kTickMs = 250;
 Outcome runEditor(Editor& editor, EditorIo& io);
 // Whether the journal must stay when the editor ends this way: it holds edits not in the map file.
 bool keepsJournal(const Editor& editor, Outcome outcome);
+
+// What lies under a pixel of the window: a cell of the map view (its column and view row), a
+// tile of the palette, or nothing the pointer acts on.
+struct Target {
+    enum class Kind { None, MapCell, Palette };
+    Kind kind = Kind::None;
+    int16_t column = 0, viewRow = 0; // MapCell
+    int16_t tile = 0;                // Palette
+    bool operator==(const Target&) const = default;
+};
+Target targetAt(int32_t x, int32_t y);
+
+// How much of the map the game plays: its reader stops after 1001 rows, or at the byte 32767 of
+// the file. byBytes: the byte limit stopped it before the rows' limit did.
+struct GamePlay {
+    int32_t rows = 0;
+    bool byBytes = false;
+};
+GamePlay gamePlay(const mapfile::EditorMap& map);
+
+// A block as text for the desktop's clipboard: one line a row, the cells' values as the map file
+// writes them, comma-separated, each line ended by CR LF.
+std::string blockText(const Editor::Block& block);
+// Text taken as a block: lines (ended by CR LF or LF) of the same number of comma-separated cell
+// values (decimal -32768..32767, blanks around them allowed), at most 32 values and 7001 lines.
+// The block, or why the text is none (UTF-8, a few words).
+struct ParsedBlock {
+    std::optional<Editor::Block> block;
+    std::string why;
+};
+ParsedBlock parseBlock(std::string_view text);
 
 } // namespace mapedit

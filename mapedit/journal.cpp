@@ -9,7 +9,31 @@ namespace {
 
 constexpr std::string_view kMagic = "MAPEDJNL";
 constexpr size_t kFixedBytes = 16; // magic, version, body length
-constexpr char kEditTag = 'E';
+constexpr uint32_t kCellsOnlyVersion = 1;
+
+// A record's tag: its kind, in lower case when it joins the step before it.
+char tagOf(const Change& change) {
+    char tag = 'E';
+    if (change.kind == Change::Kind::RowInserted) tag = 'I';
+    if (change.kind == Change::Kind::RowRemoved) tag = 'R';
+    return change.joined ? static_cast<char>(tag - 'A' + 'a') : tag;
+}
+
+// The change a tag begins, or false for a tag that is none (of this version).
+bool changeOfTag(char tag, uint32_t version, Change& change) {
+    change.joined = tag >= 'a' && tag <= 'z';
+    const char upper = change.joined ? static_cast<char>(tag - 'a' + 'A') : tag;
+    if (upper == 'E') {
+        change.kind = Change::Kind::Cell;
+    } else if (upper == 'I' && version >= 2) {
+        change.kind = Change::Kind::RowInserted;
+    } else if (upper == 'R' && version >= 2) {
+        change.kind = Change::Kind::RowRemoved;
+    } else {
+        return false;
+    }
+    return version >= 2 || !change.joined;
+}
 
 const std::array<uint32_t, 256>& crcTable() {
     static const std::array<uint32_t, 256> table = [] {
@@ -82,8 +106,9 @@ std::string encodeHeader(const Header& header) {
     return out;
 }
 
-std::string encodeEdit(const Edit& edit, uint32_t secondsSinceStart) {
-    std::string out(1, kEditTag);
+std::string encodeEdit(const Change& change, uint32_t secondsSinceStart) {
+    const Edit& edit = change.cell;
+    std::string out(1, tagOf(change));
     put(out, static_cast<uint64_t>(edit.column), 1);
     put(out, static_cast<uint16_t>(edit.row), 2);
     put(out, static_cast<uint16_t>(edit.before), 2);
@@ -104,7 +129,7 @@ Contents decode(std::string_view bytes, const std::string& mapPath) {
     Reader r(bytes.substr(kMagic.size()));
     const uint64_t version = r.number(4);
     const uint64_t bodyLength = r.number(4);
-    if (version != kVersion) {
+    if (version != kVersion && version != kCellsOnlyVersion) {
         c.status = Status::Foreign;
         c.why = "形式の版 " + std::to_string(version) + " には対応していません";
         return c;
@@ -139,16 +164,18 @@ Contents decode(std::string_view bytes, const std::string& mapPath) {
         const std::string_view record = bytes.substr(at, kRecordBytes);
         Reader e(record);
         const char tag = static_cast<char>(e.number(1));
-        Edit edit{};
+        Change change;
+        const bool known = changeOfTag(tag, static_cast<uint32_t>(version), change);
+        Edit& edit = change.cell;
         edit.column = static_cast<int16_t>(e.number(1));
         edit.row = static_cast<int16_t>(e.number(2));
         edit.before = static_cast<int16_t>(e.number(2));
         edit.after = static_cast<int16_t>(e.number(2));
         const uint32_t seconds = static_cast<uint32_t>(e.number(4));
-        if (tag != kEditTag || e.number(4) != crc32(record.substr(0, 12)) || edit.column < 0 ||
+        if (!known || e.number(4) != crc32(record.substr(0, 12)) || edit.column < 0 ||
             edit.column >= kMapColumns || edit.row < 0 || edit.row >= kMapRows)
             break; // cut off by a crash in the middle of a write
-        c.edits.push_back(edit);
+        c.edits.push_back(change);
         c.lastEdit = c.header.started + seconds;
     }
     return c;
@@ -167,8 +194,8 @@ std::optional<Recovery> recoveryFrom(const Contents& contents, const mapfile::Ed
     }
     openBlankWhenEmpty(r.base);
     mapfile::EditorMap changed = r.base;
-    for (const Edit& e : contents.edits) changed.at(e.column, e.row) = e.after;
-    if (changed.cells == r.base.cells) return std::nullopt;
+    for (const Change& e : contents.edits) applyChange(changed, e);
+    if (changed.cells == r.base.cells && changed.lastRow == r.base.lastRow) return std::nullopt;
     r.edits = contents.edits;
     r.started = static_cast<std::time_t>(contents.header.started);
     r.lastEdit = static_cast<std::time_t>(contents.lastEdit);

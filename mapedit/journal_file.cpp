@@ -71,7 +71,7 @@ void JournalFile::open(const std::string& mapRealPath, const std::string& folder
         notices_.push_back("この地図の作業記録を開けません: 異常終了した時の変更は戻せません。");
 }
 
-void JournalFile::record(const mapfile::EditorMap& map, const Edit& edit, std::time_t now) {
+void JournalFile::record(const mapfile::EditorMap& map, const Change& change, std::time_t now) {
     if (!file_.isOpen()) return;
     if (!begun_) {
         // A new journal replaces whatever the file held.
@@ -85,7 +85,7 @@ void JournalFile::record(const mapfile::EditorMap& map, const Edit& edit, std::t
         started_ = now;
         begun_ = true;
     }
-    pending_ += journal::encodeEdit(edit, static_cast<uint32_t>(now >= started_ ? now - started_ : 0));
+    pending_ += journal::encodeEdit(change, static_cast<uint32_t>(now >= started_ ? now - started_ : 0));
 }
 
 std::string JournalFile::flush() {

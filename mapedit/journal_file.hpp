@@ -24,8 +24,8 @@ class JournalFile {
     // Lines for the user (UTF-8): a journal moved aside, or why there is no journal.
     const std::vector<std::string>& notices() const { return notices_; }
 
-    // An edit made on map; the first after an empty journal begins it with the map's origin.
-    void record(const mapfile::EditorMap& map, const Edit& edit, std::time_t now);
+    // A change made on map; the first after an empty journal begins it with the map's origin.
+    void record(const mapfile::EditorMap& map, const Change& change, std::time_t now);
     // Writes out what is pending; the reason when that failed (the edits stay pending).
     std::string flush();
     // Empties the journal: the map file holds every edit, or they were thrown away.

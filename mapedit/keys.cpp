@@ -5,6 +5,22 @@ namespace mapedit {
 using rt::rtStrLiteral;
 using namespace parts;
 
+namespace parts {
+
+void wipeMessages(Editor& editor, EditorIo& io) {
+    if (editor.saveMessageShown) {
+        io.locate(kTextColumn, kStatusRow);
+        io.print(blanks(kMessageWidth));
+        io.locate(kTextColumn, kPatternRow);
+        io.print(blanks(kMessageWidth));
+        clearRows(io, kReasonRow, kScreenRows - 1);
+        editor.saveMessageShown = false;
+    }
+    wipeWord(editor, io);
+}
+
+} // namespace parts
+
 namespace {
 
 int32_t digitOf(int32_t key) {
@@ -43,14 +59,7 @@ void saveAndGoOn(Editor& editor, EditorIo& io) {
 
 // One pass of the main loop, up to the key that asks something (Enter, Esc).
 Outcome editingKey(Editor& editor, EditorIo& io, int32_t key, uint8_t modifiers) {
-    if (editor.saveMessageShown) {
-        io.locate(kTextColumn, kStatusRow);
-        io.print(blanks(kMessageWidth));
-        io.locate(kTextColumn, kPatternRow);
-        io.print(blanks(kMessageWidth));
-        clearRows(io, kReasonRow, kScreenRows - 1);
-        editor.saveMessageShown = false;
-    }
+    wipeMessages(editor, io);
 
     redrawCursorCell(editor, io); // wipes the cursor frame
     io.pause(1);
@@ -62,8 +71,19 @@ Outcome editingKey(Editor& editor, EditorIo& io, int32_t key, uint8_t modifiers)
         saveAndGoOn(editor, io);
         return Outcome::Editing;
     }
-    if (ctrl && (key == keys::letter('Z') || key == keys::letter('Y')))
+    // Insert and Ctrl+Delete: rows; G: the kinds of ground objects.
+    if (key == keys::kInsert || (ctrl && key == keys::kDelete) || (!ctrl && key == keys::letter('G'))) {
+        if (key == keys::kInsert) insertRow(editor, io);
+        if (key == keys::kDelete) removeRow(editor, io);
+        if (key == keys::letter('G')) toggleKinds(editor, io);
+        finishKey(editor, io, key);
+        return Outcome::Editing;
+    }
+    if (ctrl && (key == keys::letter('Z') || key == keys::letter('Y'))) {
+        unmark(editor, io);
         undoOrRedo(editor, io, key == keys::letter('Y') || (modifiers & keys::kModifierShift) != 0);
+    }
+    if (blockKey(editor, io, key, modifiers)) return Outcome::Editing;
 
     // A digit sets the tile and then repeats the last arrow key.
     for (;;) {
@@ -144,8 +164,17 @@ Outcome onClose(Editor& editor, EditorIo& io) {
 Outcome handleEvent(Editor& editor, EditorIo& io, const Event& event) {
     Outcome outcome = Outcome::Editing;
     switch (event.kind) {
-    case Event::Kind::Key:
+    case Event::Kind::Key: {
+        // A key in the middle of a drag is a step of its own; the drag goes on in a new one.
+        History& h = editor.history;
+        const bool inStep = h.stepOpen;
+        h.stepOpen = h.stepBegun = false;
         outcome = onKey(editor, io, event.key & 0xFF, event.modifiers);
+        h.stepOpen = inStep;
+        break;
+    }
+    case Event::Kind::Pointer:
+        onPointer(editor, io, event.pointer, event.modifiers);
         break;
     case Event::Kind::Close:
         outcome = onClose(editor, io);
@@ -156,7 +185,10 @@ Outcome handleEvent(Editor& editor, EditorIo& io, const Event& event) {
     case Event::Kind::Signal:
         return Outcome::Signalled;
     }
-    if (outcome == Outcome::Editing) drawSaveState(editor, io);
+    if (outcome == Outcome::Editing) {
+        drawSaveState(editor, io);
+        drawInfo(editor, io);
+    }
     return outcome;
 }
 

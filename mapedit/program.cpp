@@ -26,6 +26,24 @@ namespace {
 
 std::atomic<int64_t> keyRequests{0};
 
+Event pointerEvent(const prompt::PromptEvent& e) {
+    using Kind = prompt::PromptEvent::Kind;
+    Event out{Event::Kind::Pointer, 0, e.modifiers};
+    Pointer& p = out.pointer;
+    p.action = e.kind == Kind::PointerDown ? Pointer::Action::Press
+               : e.kind == Kind::PointerUp ? Pointer::Action::Release
+               : e.kind == Kind::Wheel     ? Pointer::Action::Wheel
+                                           : Pointer::Action::Move;
+    p.button = e.button == 1   ? Pointer::Button::Left
+               : e.button == 2 ? Pointer::Button::Middle
+               : e.button == 3 ? Pointer::Button::Right
+                               : Pointer::Button::None;
+    p.x = e.x;
+    p.y = e.y;
+    p.wheel = e.wheel;
+    return out;
+}
+
 // The editor's 11 Pictures: the ten tiles and the scrollPicture that moves the view by a row.
 struct EditorPictures {
     std::array<std::unique_ptr<picture::Picture>, 10> tilePicture;
@@ -71,6 +89,7 @@ class WindowIo : public EditorIo {
                 return {Event::Kind::Key, e.key, e.modifiers};
             }
             if (e.kind == prompt::PromptEvent::Kind::Close) return {Event::Kind::Close};
+            if (e.kind != prompt::PromptEvent::Kind::None) return pointerEvent(e);
         }
     }
     void pause(int32_t ms) override { platform::sleepMs(ms); }
@@ -80,7 +99,7 @@ class WindowIo : public EditorIo {
         const mapfile::WriteResult result = mapfile::writeMapFile(map, beforeRow);
         return {result.ok, result.reason, result.keptChanged};
     }
-    void recordEdit(const mapfile::EditorMap& map, const Edit& edit) override {
+    void recordEdit(const mapfile::EditorMap& map, const Change& edit) override {
         journal_.record(map, edit, std::time(nullptr));
     }
     void flushJournal() override { tell(journal_.flush()); }
@@ -92,6 +111,12 @@ class WindowIo : public EditorIo {
     std::optional<mapfile::EditorMap> changedMapFile(const mapfile::EditorMap& map) override {
         return watch_.changed(map);
     }
+
+    void textColour(int32_t colour) override {
+        prompt::promptSetTextColours(picture::colourNumberToRgb(colour), 0);
+    }
+    bool setClipboard(const std::string& text) override { return prompt::promptSetClipboard(text); }
+    std::optional<std::string> clipboard() override { return prompt::promptClipboard(); }
 
   private:
     // How often the wait for a key looks for an end signal.
@@ -159,6 +184,7 @@ void runMapedit(int32_t scale, bool vsync) {
     // once: it writes its journal out first, or asks.
     platform::signals::catchEndSignals();
     prompt::promptTakeCloseRequests();
+    prompt::promptTakePointerEvents();
     static JournalFile journal;
     journal.open(mapfile::realMapPath(), mapfile::userStateFolder());
     editor.startNotices = journal.notices();

@@ -17,8 +17,16 @@ std::string clock(std::time_t t, const char* format) {
 // The journal's own map: its starting map with every edit made.
 mapfile::EditorMap journalMap(const Recovery& r) {
     mapfile::EditorMap map = r.base;
-    for (const Edit& e : r.edits) map.at(e.column, e.row) = e.after;
+    for (const Change& c : r.edits) applyChange(map, c);
     return map;
+}
+
+// The journal's steps: a drag, a block or a row counts once.
+size_t steps(const Recovery& r) {
+    size_t n = 0;
+    for (size_t i = 0; i < r.edits.size(); ++i)
+        if (i == 0 || !r.edits[i].joined) ++n;
+    return n;
 }
 
 void finish(Editor& editor, EditorIo& io, std::vector<std::string> lines) {
@@ -34,9 +42,9 @@ void finish(Editor& editor, EditorIo& io, std::vector<std::string> lines) {
 void askAboutRecovery(Editor& editor, EditorIo& io) {
     const Recovery& r = *editor.recovery;
     const std::string file = mapfile::kMapFileName;
-    std::vector<std::string> lines = {
-        "前回の編集の記録に、保存していない変更が " + std::to_string(r.edits.size()) + " 件あります(" +
-        clock(r.started, "%Y-%m-%d %H:%M") + " から " + clock(r.lastEdit, "%H:%M:%S") + " まで)。"};
+    std::vector<std::string> lines = {"前回の編集の記録に、保存していない変更が " + std::to_string(steps(r)) +
+                                      " 件あります(" + clock(r.started, "%Y-%m-%d %H:%M") + " から " +
+                                      clock(r.lastEdit, "%H:%M:%S") + " まで)。"};
     if (r.mapChanged)
         lines.push_back("記録の後で" + file + "が変わっています。戻す変更は記録の元の地図に載せます。");
     lines.push_back("Enter=変更を戻す  N=戻さない(記録の地図は別の名前で残します)");
@@ -52,12 +60,18 @@ void answerRecovery(Editor& editor, EditorIo& io, int32_t key) {
         // next save keeps the version on disk under a new name.
         if (r.mapChanged) editor.map = r.base;
         drawView(editor, io);
+        // Step by step as they were made, each undoable as it was.
         size_t restored = 0;
-        for (const Edit& e : r.edits) {
-            if (e.row > editor.lastRow()) continue;
-            editCell(editor, io, e.column, e.row, e.after);
-            ++restored;
+        for (size_t i = 0; i < r.edits.size(); ++i) {
+            const Change& c = r.edits[i];
+            if (i == 0 || !c.joined) {
+                endStep(editor);
+                beginStep(editor);
+                ++restored;
+            }
+            makeChange(editor, io, c);
         }
+        endStep(editor);
         drawView(editor, io);
         finish(editor, io,
                {"記録から " + std::to_string(restored) + " 件の変更を戻しました(まだ保存していません)。"});

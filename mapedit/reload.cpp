@@ -29,6 +29,7 @@ void reload(Editor& editor, EditorIo& io, mapfile::EditorMap&& map) {
     lines.push_back(line);
     showNotice(io, lines);
     drawSaveState(editor, io);
+    drawInfo(editor, io);
 }
 
 } // namespace

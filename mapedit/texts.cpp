@@ -10,9 +10,8 @@ using rt::rtStrConcat;
 using rt::RtString;
 using rt::rtStrLiteral;
 
-namespace {
+namespace parts {
 
-// The cut of text (CP932) at most width bytes long, on a character boundary.
 int32_t fittingBytes(RtString text, int32_t from, int32_t width) {
     const int32_t length = rt::rtStrLen(text);
     int32_t cut = from;
@@ -23,10 +22,6 @@ int32_t fittingBytes(RtString text, int32_t from, int32_t width) {
     }
     return cut;
 }
-
-} // namespace
-
-namespace parts {
 
 RtString blanks(int32_t n) {
     return rtStrLiteral(std::string(static_cast<size_t>(n), ' '));
@@ -114,7 +109,7 @@ RtString fitText(const std::string& utf8, int32_t width) {
         text = text.substr(0, text.find("; "));
     }
     RtString full = rtStrLiteral(text);
-    const int32_t cut = fittingBytes(full, 0, width);
+    const int32_t cut = parts::fittingBytes(full, 0, width);
     return rt::rtStrLeft(full, cut);
 }
 

@@ -29,6 +29,17 @@
 // what the window shows read back.
 namespace platform::window {
 
+// What the pointer did, at the program's pixel under it (outside the client area when the pointer
+// is off the picture, as programPoint gives it).
+struct PointerEvent {
+    enum class Kind : uint8_t { Press, Move, Release, Wheel };
+    Kind kind = Kind::Move;
+    uint8_t button = 0; // Press, Release: 1 left, 2 middle, 3 right
+    uint8_t held = 0;   // the buttons held after the event, bit (button - 1) each
+    int32_t x = 0, y = 0;
+    int32_t wheel = 0; // Wheel: notches turned, positive away from the user
+};
+
 // What the window thread tells its owner. Every callback runs on the window thread.
 struct Callbacks {
     // The window exists: screen size and initial client size.
@@ -45,6 +56,9 @@ struct Callbacks {
     // request: the quit the video library reports beside a window close is the same request.
     // Without a handler the process ends at once with exit code 0.
     std::function<void()> closeRequested;
+    // The pointer: a button went down or up, the pointer moved while a button is held, or the
+    // wheel turned; in the program's own pixels. Every press, move and release comes, in order.
+    std::function<void(const PointerEvent&)> pointer;
 };
 
 // A part of the client area, half-open: columns x0 .. x1-1, rows y0 .. y1-1.
@@ -139,6 +153,18 @@ struct ProgramPoint {
 };
 ProgramPoint programPoint(const Placement& placement, int32_t clientWidth, int32_t clientHeight,
                           int32_t viewX, int32_t viewY);
+// A point of the window as pointer events give it, in the desktop's points, as the program's
+// pixel: first onto the view's drawable, which has more pixels than points on a high-DPI display
+// (windowWidth x windowHeight points, drawableWidth x drawableHeight pixels), then through
+// programPoint under the placement that shows the picture on that drawable.
+ProgramPoint programPointOfPointer(const Placement& placement, int32_t clientWidth, int32_t clientHeight,
+                                   int32_t windowWidth, int32_t windowHeight, int32_t drawableWidth,
+                                   int32_t drawableHeight, int32_t pointX, int32_t pointY);
+
+// The desktop's clipboard as text (UTF-8), through the window thread. Setting it: whether the
+// clipboard took it. Reading it: its text, or nothing when it holds none (or there is no window).
+bool setClipboardText(const std::string& utf8);
+std::optional<std::string> clipboardText();
 
 // The scale the desktop asks for: Xft.dpi of the X resource database divided by 96, rounded
 // down, where the database has it; else GDK_SCALE, a whole number; else 1. At least 1, at most

@@ -66,5 +66,10 @@ void injectClose(bool quitEvent);
 // A click on the close button as the video library reports it: a window close and then a quit,
 // queued together. Returns at once.
 void injectCloseButton();
+// A pointer event as the video library reports it, at a point of the window (the desktop's
+// points): a button (1 left, 2 middle, 3 right) going down or up, a move (button 0), or the wheel
+// turned by wheel notches. Waits until the window thread has handled it.
+void injectPointer(PointerEvent::Kind kind, uint8_t button, int32_t windowX, int32_t windowY,
+                   int32_t wheel = 0);
 
 } // namespace platform::window

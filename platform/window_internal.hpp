@@ -11,6 +11,7 @@
 //   window_x11.cpp     the window's identity on X11 (class, icons) and the X resource database
 //   window_keys.cpp    key events to virtual-key codes, system keys, the path of a key
 //   window_hooks.cpp   keys, controllers and close requests made in software, for tests
+//   window_mouse.cpp   pointer events in the program's pixels; the clipboard
 #include "platform/window.hpp"
 #include "platform/window_hooks.hpp"
 
@@ -124,6 +125,12 @@ void workArea(int32_t& width, int32_t& height);
 // window_keys.cpp (window thread)
 // A key event's path: the view's keys, else the key-state table and the keyDown callback.
 void handleKey(int vk, bool down, uint16_t modifiers, bool repeat);
+
+// window_mouse.cpp (window thread)
+// A pointer event of the video library to the program: true when the event was one (handled).
+bool handlePointerEvent(const SDL_Event& e);
+// The focus went: the buttons the window knew held are let go.
+void releasePointer();
 
 // window_x11.cpp (window thread); each does nothing where the window is not an X11 one.
 // Names the window's instance in WM_CLASS (the class stays "PROMPT"). Before the window is shown.

@@ -81,6 +81,7 @@ void eventLoop() {
         // still handled.
         if (!SDL_WaitEventTimeout(&e, kWaitSliceMs)) continue;
         if (gamepad::handleEvent(e)) continue;
+        if (handlePointerEvent(e)) continue;
         if (e.type == shared().userEvent.load()) {
             switch (e.user.code) {
             case kPresent:
@@ -124,6 +125,7 @@ void eventLoop() {
                 // heard until the focus comes back.
                 gamepad::setFocused(false);
                 keys::releaseAll();
+                releasePointer();
                 break;
             case SDL_WINDOWEVENT_FOCUS_GAINED:
                 gamepad::setFocused(true);

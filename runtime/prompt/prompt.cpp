@@ -8,6 +8,8 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <deque>
+#include <mutex>
 
 namespace prompt {
 
@@ -24,6 +26,27 @@ uint8_t lastTakenModifiers = 0;
 // Whether the program takes close requests itself, and how many it has not taken yet.
 std::atomic<bool> closeRequestsTaken{false};
 std::atomic<uint32_t> pendingCloseRequests{0};
+
+// Keys and pointer events are numbered in the order the window thread heard them, so that the
+// program takes them in that order: the key in the latch carries its number beside it.
+std::atomic<uint64_t> heardEvents{0};
+std::atomic<uint64_t> latchOrder{0};
+// The pointer events not taken yet, oldest first, for a program that takes them.
+std::atomic<bool> pointerEventsTaken{false};
+struct QueuedPointer {
+    uint64_t order;
+    PromptEvent event;
+};
+std::mutex pointerMutex;
+std::deque<QueuedPointer> pointerQueue; // guarded by pointerMutex
+// A program this many events behind gets the moves that wait one after the other as one.
+constexpr size_t kMergeMovesFrom = 32;
+
+uint8_t heldModifiers() {
+    namespace keys = platform::keys;
+    return static_cast<uint8_t>((keys::isKeyDown(keys::kControl) ? keys::kModifierCtrl : 0) |
+                                (keys::isKeyDown(keys::kShift) ? keys::kModifierShift : 0));
+}
 
 using platform::font::Background;
 using platform::font::consoleFont;
@@ -55,14 +78,52 @@ void onPaint(int32_t clientWidth, int32_t clientHeight) {
 }
 
 void onKeyDown(int vk) {
-    namespace keys = platform::keys;
     // The key-state table already holds every earlier key event: what it says now is what was
     // held when this key went down.
-    const uint8_t modifiers =
-        static_cast<uint8_t>((keys::isKeyDown(keys::kControl) ? keys::kModifierCtrl : 0) |
-                             (keys::isKeyDown(keys::kShift) ? keys::kModifierShift : 0));
-    modifiersAtKeyDown[static_cast<size_t>(vk & 0xFF)].store(modifiers);
+    modifiersAtKeyDown[static_cast<size_t>(vk & 0xFF)].store(heldModifiers());
+    latchOrder.store(heardEvents.fetch_add(1) + 1);
     keyLatch.store(static_cast<uint8_t>(vk & 0xFF));
+}
+
+void onPointer(const platform::window::PointerEvent& p) {
+    using PointerKind = platform::window::PointerEvent::Kind;
+    if (!pointerEventsTaken.load()) return;
+    PromptEvent e;
+    switch (p.kind) {
+    case PointerKind::Press:
+        e.kind = PromptEvent::Kind::PointerDown;
+        break;
+    case PointerKind::Move:
+        e.kind = PromptEvent::Kind::PointerMove;
+        break;
+    case PointerKind::Release:
+        e.kind = PromptEvent::Kind::PointerUp;
+        break;
+    case PointerKind::Wheel:
+        e.kind = PromptEvent::Kind::Wheel;
+        break;
+    }
+    e.modifiers = heldModifiers();
+    e.button = p.button;
+    e.x = p.x;
+    e.y = p.y;
+    e.wheel = p.wheel;
+    std::lock_guard lock(pointerMutex);
+    if (e.kind == PromptEvent::Kind::PointerMove && pointerQueue.size() >= kMergeMovesFrom &&
+        pointerQueue.back().event.kind == PromptEvent::Kind::PointerMove) {
+        pointerQueue.back().event = e; // it keeps its place
+        return;
+    }
+    pointerQueue.push_back({heardEvents.fetch_add(1) + 1, e});
+}
+
+// The oldest pointer event when it came before the key in the latch (or the latch is empty).
+bool takePointerBefore(uint64_t keyOrder, bool keyWaits, PromptEvent& out) {
+    std::lock_guard lock(pointerMutex);
+    if (pointerQueue.empty() || (keyWaits && pointerQueue.front().order > keyOrder)) return false;
+    out = pointerQueue.front().event;
+    pointerQueue.pop_front();
+    return true;
 }
 
 void onCloseRequested() {
@@ -79,7 +140,7 @@ void promptStart(const platform::window::Setup& setup) {
     if (win::state() == win::State::Open) {
         win::requestPaint();
     } else {
-        win::start({onCreated, onPaint, onKeyDown, onCloseRequested}, {takeWindowChanges, copyWindowTo},
+        win::start({onCreated, onPaint, onKeyDown, onCloseRequested, onPointer}, {takeWindowChanges, copyWindowTo},
                    setup);
     }
     for (;;) {
@@ -214,6 +275,11 @@ void promptTakeCloseRequests() {
 PromptEvent promptWaitEvent(int32_t waitMs) {
     const int64_t deadline = platform::monotonicNs() + int64_t{std::max(waitMs, 0)} * 1'000'000;
     for (;;) {
+        // The latch's number is stored before its key: a key seen here is never older than the
+        // number read after it.
+        const uint8_t waiting = keyLatch.load();
+        const uint64_t keyOrder = latchOrder.load();
+        if (PromptEvent e; takePointerBefore(keyOrder, waiting != 0, e)) return e;
         if (const uint8_t key = keyLatch.exchange(0); key != 0) {
             lastTakenModifiers = modifiersAtKeyDown[key].load();
             return {PromptEvent::Kind::Key, key, lastTakenModifiers};
@@ -225,6 +291,24 @@ PromptEvent promptWaitEvent(int32_t waitMs) {
         if (platform::monotonicNs() >= deadline) return {};
         platform::sleepMs(1);
     }
+}
+
+void promptTakePointerEvents() {
+    pointerEventsTaken.store(true);
+}
+
+bool promptSetClipboard(const std::string& text) {
+    return platform::window::setClipboardText(text);
+}
+
+std::optional<std::string> promptClipboard() {
+    return platform::window::clipboardText();
+}
+
+void promptSetTextColours(platform::pixels::Colour foreground, platform::pixels::Colour background) {
+    CanvasLock lock;
+    lock.textGrid().foreColour = foreground;
+    lock.textGrid().backColour = background;
 }
 
 uint8_t lastKeyModifiers() {

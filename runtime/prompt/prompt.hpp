@@ -10,6 +10,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -53,17 +55,35 @@ uint8_t lastKeyModifiers();
 // them ends at once with exit code 0 when one comes, as the game does; one that asks gets each
 // request once, as an event beside the key latch, and decides itself.
 void promptTakeCloseRequests();
+// The pointer's presses, drags, releases and wheel turns, in the program's own pixels. A program
+// that asks for them gets every one, in order among its keys, as events beside the key latch; one
+// that does not hears nothing of them (and nothing of them is kept).
+void promptTakePointerEvents();
 // What the program hears from its window while it waits: a key taken from the latch (with the
-// modifiers held when it went down), a close request, or nothing within the wait.
+// modifiers held when it went down), a close request, a pointer event (with the modifiers held
+// then), or nothing within the wait.
 struct PromptEvent {
-    enum class Kind { None, Key, Close };
+    enum class Kind { None, Key, Close, PointerDown, PointerMove, PointerUp, Wheel };
     Kind kind = Kind::None;
     uint8_t key = 0;
     uint8_t modifiers = 0;
+    uint8_t button = 0;   // PointerDown, PointerUp: 1 left, 2 middle, 3 right
+    int32_t x = 0, y = 0; // pointer events: the program's pixel under the pointer
+    int32_t wheel = 0;    // Wheel: notches, positive away from the user
 };
-// Waits up to waitMs (at least one look) for a key or a close request. A key taken here is gone
-// from the latch as after rtInputKeys, and lastKeyModifiers tells its modifiers too.
+// Waits up to waitMs (at least one look) for a key, a pointer event or a close request, and hands
+// out the oldest. A key taken here is gone from the latch as after rtInputKeys, and
+// lastKeyModifiers tells its modifiers too. While the program lags behind a drag, moves waiting
+// one after the other are merged (the path between them is a straight line).
 PromptEvent promptWaitEvent(int32_t waitMs);
+
+// The desktop's clipboard as text: put there (false when it could not be), and read back (nothing
+// when it holds no text).
+bool promptSetClipboard(const std::string& text);
+std::optional<std::string> promptClipboard();
+
+// The colours rtPrint gives the bytes it stores from now on (white on black at start).
+void promptSetTextColours(platform::pixels::Colour foreground, platform::pixels::Colour background);
 
 // Draws the text rows first..last (first == -1: every row) onto the client framebuffer over the
 // graphics right of each row's text, scrolling the text up first while the cursor row lies below

@@ -15,6 +15,7 @@
 #   e2e_wait_output TEXT           wait until the program's standard output holds a line TEXT
 #   e2e_close_demo_after_a ID      type "a", check that the demo heard it and nothing before, Esc
 #   e2e_open_prompt_demo           start the prompt demo and wait until it is ready (sets DEMO_ID)
+#   e2e_make_tiles                 ten plain editor tiles in ./bmp, tile N of colour e2e_tile_rgb N
 #   await CAP WHAT COMMAND...      wait for any condition (tests/support/await.sh)
 #   e2e_fail MESSAGE               report and fail
 #   e2e_stop                       stop everything this script started (also done at exit)
@@ -207,4 +208,22 @@ e2e_open_prompt_demo() {
     DEMO_ID=$(e2e_wait_window PROMPT)
     e2e_wait_title "$DEMO_ID" "プロンプト表示テスト"
     e2e_wait_output ready
+}
+
+# A 16 x 16 BMP of one colour (24 bits): e2e__tile FILE R G B
+e2e__tile() {
+    local px i
+    px=$(printf '\\x%02x\\x%02x\\x%02x' "$4" "$3" "$2")
+    {
+        printf 'BM\x36\x03\x00\x00\x00\x00\x00\x00\x36\x00\x00\x00'
+        printf '\x28\x00\x00\x00\x10\x00\x00\x00\x10\x00\x00\x00\x01\x00\x18\x00'
+        printf '\x00\x00\x00\x00\x00\x03\x00\x00\x13\x0b\x00\x00\x13\x0b\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00'
+        for i in $(seq 256); do printf "$px"; done
+    } >"$1"
+}
+e2e_tile_rgb() { printf '%02X%02X%02X' $((10 + 20 * $1)) $((200 - 15 * $1)) $((7 * $1)); }
+e2e_make_tiles() {
+    local i
+    mkdir -p bmp
+    for i in $(seq 0 9); do e2e__tile "bmp/$i.bmp" $((10 + 20 * i)) $((200 - 15 * i)) $((7 * i)); done
 }

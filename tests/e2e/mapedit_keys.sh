@@ -4,26 +4,12 @@
 # undone and redone with Ctrl, then Esc and Enter and the saved map compared byte for byte.
 source "$(dirname "$0")/lib.sh"
 
-# A 16 x 16 BMP of one colour (24 bits): make_tile FILE R G B
-make_tile() {
-    local px i
-    px=$(printf '\\x%02x\\x%02x\\x%02x' "$4" "$3" "$2")
-    {
-        printf 'BM\x36\x03\x00\x00\x00\x00\x00\x00\x36\x00\x00\x00'
-        printf '\x28\x00\x00\x00\x10\x00\x00\x00\x10\x00\x00\x00\x01\x00\x18\x00'
-        printf '\x00\x00\x00\x00\x00\x03\x00\x00\x13\x0b\x00\x00\x13\x0b\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00'
-        for i in $(seq 256); do printf "$px"; done
-    } >"$1"
-}
-tile_rgb() { printf '%02X%02X%02X' $((10 + 20 * $1)) $((200 - 15 * $1)) $((7 * $1)); }
-
 e2e_start_xvfb
 work=$(e2e_workdir)
 cd "$work"
 
 # The folder to edit: ten plain tiles and a map of three rows.
-mkdir -p bmp
-for i in $(seq 0 9); do make_tile "bmp/$i.bmp" $((10 + 20 * i)) $((200 - 15 * i)) $((7 * i)); done
+e2e_make_tiles
 zeros='0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0'
 printf '%s\r\n%s\r\n%s\r\n' "$zeros" "$zeros" "$zeros" >AREA1.csv
 
@@ -69,7 +55,7 @@ await "$E2E_START_CAP" "the editor's help lines" help_shown || e2e_fail "the hel
 # the editor reads it again by itself within about two seconds.
 row0_other='9,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0'
 printf '%s\r\n%s\r\n%s\r\n' "$row0_other" "$zeros" "$zeros" >AREA1.csv
-read_again() { [ "$(e2e_pixel "$id" 8 8)" = "$(tile_rgb 9)" ]; }
+read_again() { [ "$(e2e_pixel "$id" 8 8)" = "$(e2e_tile_rgb 9)" ]; }
 await "$E2E_START_CAP" "the editor to read the changed map again" read_again || e2e_fail "the map changed on disk was not read again"
 
 # NumLock on, so that the keypad gives its digits (the editor shows its key code, 144).
@@ -86,7 +72,7 @@ e2e_screenshot "$shot" "$id"
 xwd -silent -id "$id" >"$E2E_TMP/editor.xwd"
 while read -r x y want what; do
     if [ "$want" = tile ]; then
-        want=$(tile_rgb "${what%% *}")
+        want=$(e2e_tile_rgb "${what%% *}")
         what="tile $what"
     fi
     got=$("$E2E_XWD2PNG" --pixel "$x,$y" "$E2E_TMP/editor.xwd")

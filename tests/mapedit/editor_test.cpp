@@ -485,7 +485,7 @@ TEST(EditorRecovery, EnterMakesTheEditsAgainAndNKeepsACopy) {
         editor.map.lastRow = 2;
         mapedit::Recovery r;
         r.base = editor.map;
-        r.edits = {{1, 0, 0, 5}, {2, 1, 0, 7}};
+        r.edits = {mapedit::Change::ofCell({1, 0, 0, 5}), mapedit::Change::ofCell({2, 1, 0, 7})};
         r.started = r.lastEdit = 1'765'272'000;
         editor.recovery = r;
         FakeIo io;

@@ -20,14 +20,14 @@ inline platform::pixels::Colour tileColour(int tile) {
 
 inline platform::pixels::Colour colourNumber(int32_t n) {
     static const platform::pixels::Colour table[8] = {0x000000, 0xFF0000, 0x0000FF, 0xFF00FF,
-                                            0x00FF00, 0xFFFF00, 0x00FFFF, 0xFFFFFF};
+                                                      0x00FF00, 0xFFFF00, 0x00FFFF, 0xFFFFFF};
     return n >= 0 && n < 8 ? table[n] : 0;
 }
 
 // A key typed with modifiers: the key code plus these.
 inline constexpr int kWithCtrl = 0x100, kWithShift = 0x200;
-// Events in a script of keys that are no keys.
-inline constexpr int kCloseRequest = 0x1000, kTick = 0x2000;
+// Events in a script of keys that are no keys; kPointer takes the next of FakeIo::pointers.
+inline constexpr int kCloseRequest = 0x1000, kTick = 0x2000, kPointer = 0x4000;
 
 struct KeysExhausted : std::runtime_error {
     KeysExhausted() : std::runtime_error("the editor asked for more keys than the script holds") {}
@@ -44,8 +44,15 @@ class FakeIo : public mapedit::EditorIo {
     // Results of the next copies; when empty a copy succeeds as "AREA1.csv.recovered-1".
     std::deque<mapedit::SaveResult> copyResults;
     std::vector<std::vector<int16_t>> copiedRows;
-    // The journal: every edit recorded since it was last emptied, and how often it was emptied.
-    std::vector<mapedit::Edit> journal;
+    // The journal: every change recorded since it was last emptied, and how often it was emptied.
+    std::vector<mapedit::Change> journal;
+    // The pointer events of the script (with their modifiers), taken at each kPointer.
+    std::deque<std::pair<mapedit::Pointer, uint8_t>> pointers;
+    // The desktop's clipboard; clipboardTakes false: it refuses text.
+    std::optional<std::string> clipboardHolds;
+    bool clipboardTakes = true;
+    // The colour of the text printed last on each row (drawLine's numbers).
+    std::vector<int32_t> rowColour = std::vector<int32_t>(30, 7);
     int journalClears = 0;
     // What the next look at the map file finds changed.
     std::optional<mapfile::EditorMap> changedMap;
@@ -89,6 +96,7 @@ class FakeIo : public mapedit::EditorIo {
                 continue;
             }
             std::string& row = text[static_cast<size_t>(line)];
+            rowColour[static_cast<size_t>(line)] = colourNow;
             if (row.size() <= static_cast<size_t>(col)) row.resize(static_cast<size_t>(col) + 1, ' ');
             row[static_cast<size_t>(col++)] = bytes[i];
         }
@@ -100,6 +108,13 @@ class FakeIo : public mapedit::EditorIo {
         keys.pop_front();
         if (k == kCloseRequest) return {Kind::Close};
         if (k == kTick) return {Kind::Tick};
+        if (k == kPointer) {
+            const auto [pointer, modifiers] = pointers.front();
+            pointers.pop_front();
+            mapedit::Event e{Kind::Pointer, 0, modifiers};
+            e.pointer = pointer;
+            return e;
+        }
         ++keysRead;
         return {Kind::Key, k & 0xFF,
                 static_cast<uint8_t>(((k & kWithCtrl) != 0 ? platform::keys::kModifierCtrl : 0) |
@@ -121,8 +136,8 @@ class FakeIo : public mapedit::EditorIo {
         saveResults.pop_front();
         return r;
     }
-    void recordEdit(const mapfile::EditorMap&, const mapedit::Edit& edit) override {
-        journal.push_back(edit);
+    void recordEdit(const mapfile::EditorMap&, const mapedit::Change& change) override {
+        journal.push_back(change);
     }
     void flushJournal() override {}
     void clearJournal() override {
@@ -142,6 +157,12 @@ class FakeIo : public mapedit::EditorIo {
     std::optional<mapfile::EditorMap> changedMapFile(const mapfile::EditorMap&) override {
         return std::exchange(changedMap, std::nullopt);
     }
+    void textColour(int32_t colour) override { colourNow = colour; }
+    bool setClipboard(const std::string& text) override {
+        if (clipboardTakes) clipboardHolds = text;
+        return clipboardTakes;
+    }
+    std::optional<std::string> clipboard() override { return clipboardHolds; }
 
     // The text of a row from column 65, the editor's text area.
     std::string area(int row) const {
@@ -152,6 +173,7 @@ class FakeIo : public mapedit::EditorIo {
   private:
     platform::pixels::Bitmap captured;
     int32_t col = 0, line = 0;
+    int32_t colourNow = 7;
 
     void set(int32_t x, int32_t y, platform::pixels::Colour c) {
         if (screen.contains(x, y)) screen.at(x, y) = c;

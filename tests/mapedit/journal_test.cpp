@@ -17,10 +17,10 @@ using testing_support::writeFile;
 
 const std::string kMap = "/maps/AREA1.csv";
 
-std::string journalOf(const std::string& map, std::vector<Edit> edits, uint32_t version = 1) {
+std::string journalOf(const std::string& map, std::vector<Edit> edits, uint32_t version = 2) {
     std::string bytes = mapedit::journal::encodeHeader({1000, map, true, "0,0\r\n"});
-    if (version != 1) bytes[8] = static_cast<char>(version);
-    for (const Edit& e : edits) bytes += mapedit::journal::encodeEdit(e, 5);
+    if (version != 2) bytes[8] = static_cast<char>(version);
+    for (const Edit& e : edits) bytes += mapedit::journal::encodeEdit(mapedit::Change::ofCell(e), 5);
     return bytes;
 }
 
@@ -44,7 +44,7 @@ TEST(Journal, WhatAStartFindsInIt) {
         {"a header cut off", two.substr(0, 30), mapedit::journal::Status::Broken, 0, true},
         {"another map's", journalOf("/maps/other.csv", {{1, 2, 0, 7}}), mapedit::journal::Status::Foreign, 0,
          true},
-        {"another version", journalOf(kMap, {{1, 2, 0, 7}}, 2), mapedit::journal::Status::Foreign, 0, true},
+        {"another version", journalOf(kMap, {{1, 2, 0, 7}}, 3), mapedit::journal::Status::Foreign, 0, true},
     };
     for (const Case& c : cases) {
         testing_support::TempDir dir;
@@ -78,15 +78,15 @@ TEST(Journal, ASecondEditorOnTheSameMapTakesTheNextJournal) {
     ASSERT_TRUE(first.isOpen() && second.isOpen());
     EXPECT_NE(first.path(), second.path());
     mapfile::EditorMap map;
-    first.record(map, {0, 0, 0, 1}, 1000);
-    second.record(map, {5, 5, 0, 2}, 1000);
+    first.record(map, mapedit::Change::ofCell({0, 0, 0, 1}), 1000);
+    second.record(map, mapedit::Change::ofCell({5, 5, 0, 2}), 1000);
     EXPECT_EQ(first.flush(), "");
     EXPECT_EQ(second.flush(), "");
     const auto a = mapedit::journal::decode(readFile(first.path()), kMap);
     const auto b = mapedit::journal::decode(readFile(second.path()), kMap);
     ASSERT_TRUE(a.edits.size() == 1 && b.edits.size() == 1);
-    EXPECT_EQ(a.edits[0], (Edit{0, 0, 0, 1}));
-    EXPECT_EQ(b.edits[0], (Edit{5, 5, 0, 2}));
+    EXPECT_EQ(a.edits[0].cell, (Edit{0, 0, 0, 1}));
+    EXPECT_EQ(b.edits[0].cell, (Edit{5, 5, 0, 2}));
     const std::string firstPath = first.path();
     first.finish(false);
     EXPECT_FALSE(fs::exists(firstPath)) << "nothing unsaved: the journal goes";

@@ -161,6 +161,30 @@ struct Script {
         lines += "release 17\n";
         return *this;
     }
+    // A key typed while Shift is held.
+    Script& withShift(int vk) {
+        lines += "hold 16\n";
+        keys({vk});
+        lines += "release 16\n";
+        return *this;
+    }
+    // The mouse, at points of the window: a button down, moves with it held, the button up.
+    Script& drag(int button, std::initializer_list<std::pair<int, int>> points) {
+        const auto at = [](const std::pair<int, int>& p) {
+            return std::to_string(p.first) + "," + std::to_string(p.second);
+        };
+        const auto first = *points.begin(), last = *(points.end() - 1);
+        lines += "down " + at(first) + "," + std::to_string(button) + "\n";
+        for (auto p = points.begin() + 1; p != points.end(); ++p) lines += "move " + at(*p) + "\n";
+        lines += "up " + at(last) + "," + std::to_string(button) + "\n";
+        return *this;
+    }
+    Script& click(int button, int x, int y) { return drag(button, {{x, y}}); }
+    Script& wheel(int x, int y, int notches) {
+        lines +=
+            "wheel " + std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(notches) + "\n";
+        return *this;
+    }
     Script& snap(const std::string& name) {
         lines += "snap " + name + "\n";
         return *this;
@@ -176,8 +200,9 @@ struct Outcome {
     int exitCode = -1;
     std::string mapFile;
     std::map<std::string, Snapshot> snaps;
-    std::vector<std::string> files; // what the folder holds at the end
-    std::string log;                // what the program wrote on stderr
+    std::vector<std::string> files;           // what the folder holds at the end
+    std::string log;                          // what the program wrote on stderr
+    std::map<std::string, std::string> clips; // the clipboard's text as the script saved it
 };
 
 class Folder {
@@ -245,6 +270,8 @@ class Folder {
         for (const auto& entry : fs::directory_iterator(dir / "snaps"))
             if (entry.path().extension() == ".snap")
                 out.snaps[entry.path().stem().string()] = loadSnapshot(entry.path());
+            else if (entry.path().extension() == ".clip")
+                out.clips[entry.path().stem().string()] = readFile(entry.path());
         for (const auto& entry : fs::directory_iterator(dir.path())) {
             const std::string name = entry.path().filename().string();
             if (name != "script.txt" && name != "snaps" && name != "state") out.files.push_back(name);
@@ -277,7 +304,30 @@ struct EditCase {
     Script script;
     std::function<void(Map&)> edits; // what the keys should have changed
     std::function<void(const Outcome&)> check = nullptr;
+    std::map<std::string, std::string> files = {}; // put in the folder first (for the clipboard)
 };
+
+// Each case in a fresh folder: the map written at the end must be the initial map with the edits.
+void runEditCases(std::vector<EditCase>& cases) {
+    for (EditCase& c : cases) {
+        Folder folder;
+        writeFile(folder.dir / "AREA1.csv", c.initial.csv());
+        // What an interrupted save leaves behind is cleared away at start-up; the user's files stay.
+        writeFile(folder.dir / ".AREA1.csv.saving-Ab12cD34Ef56", "0,0,0");
+        writeFile(folder.dir / "AREA1.csv.save-backup", "0,0,0");
+        for (const auto& [name, text] : c.files) writeFile(folder.dir / name, text);
+        const Outcome out = folder.run(c.script.quit());
+        std::vector<std::string> files{"AREA1.csv", "AREA1.csv.save-backup", "bmp"};
+        for (const auto& [name, text] : c.files) files.push_back(name);
+        std::sort(files.begin(), files.end());
+        EXPECT_EQ(out.files, files) << c.name;
+        Map expected = c.initial;
+        c.edits(expected);
+        EXPECT_EQ(out.exitCode, 0) << c.name;
+        EXPECT_EQ(out.mapFile, expected.csv()) << c.name;
+        if (c.check && out.exitCode == 0) c.check(out);
+    }
+}
 
 TEST(MapeditSession, EditsAreWrittenByteForByte) {
     std::vector<EditCase> cases;
@@ -399,21 +449,7 @@ TEST(MapeditSession, EditsAreWrittenByteForByte) {
                      }});
     cases.push_back({"last_row_0", Map(1), Script().keys({kU, kD, kL, '8', kD, '9'}),
                      [](Map& m) { m.at(31, 0) = 8, m.at(30, 0) = 9; }});
-    for (EditCase& c : cases) {
-        Folder folder;
-        writeFile(folder.dir / "AREA1.csv", c.initial.csv());
-        // What an interrupted save leaves behind is cleared away at start-up; the user's files stay.
-        writeFile(folder.dir / ".AREA1.csv.saving-Ab12cD34Ef56", "0,0,0");
-        writeFile(folder.dir / "AREA1.csv.save-backup", "0,0,0");
-        const Outcome out = folder.run(c.script.quit());
-        EXPECT_EQ(out.files, (std::vector<std::string>{"AREA1.csv", "AREA1.csv.save-backup", "bmp"}))
-            << c.name;
-        Map expected = c.initial;
-        c.edits(expected);
-        EXPECT_EQ(out.exitCode, 0) << c.name;
-        EXPECT_EQ(out.mapFile, expected.csv()) << c.name;
-        if (c.check && out.exitCode == 0) c.check(out);
-    }
+    runEditCases(cases);
 }
 
 // A map the editor reads only partly: it says so below the map view, and a save writes the rows it
@@ -763,6 +799,204 @@ TEST(MapeditSession, AKilledEditorOffersItsEditsBackAtTheNextStart) {
             EXPECT_TRUE(shows(again.snaps.at("answered").text[27], recovered)) << name;
         }
     }
+}
+
+// The pixels of a colour in a rectangle of a snapshot.
+int countColour(const Snapshot& snap, int x0, int y0, int w, int h, platform::pixels::Colour colour) {
+    int n = 0;
+    for (int y = y0; y < y0 + h; ++y)
+        for (int x = x0; x < x0 + w; ++x) n += snap.screen.at(x, y) == colour;
+    return n;
+}
+
+constexpr int kIns = 45;
+constexpr platform::pixels::Colour kRedText = 0x0000FF, kWhiteText = 0xFFFFFF, kCyan = 0xFFFF00;
+
+int16_t withObjects(int c, int r) {
+    const auto base = static_cast<int16_t>((c + 2 * r) % 10);
+    if (c == 3) return static_cast<int16_t>(base | 0x0500);
+    if (c == 4) return static_cast<int16_t>(base | 0x1000);
+    return base;
+}
+
+std::array<int16_t, 32> tilesOf(const std::array<int16_t, 32>& row) {
+    std::array<int16_t, 32> tiles{};
+    for (size_t c = 0; c < 32; ++c) tiles[c] = static_cast<int16_t>(row[c] & 0xFF);
+    return tiles;
+}
+
+// Insert puts a copy of the cursor's row's tiles above it, Ctrl+Delete takes the cursor's row out,
+// both undone and made again; the last row stays, and 7001 rows are the most.
+TEST(MapeditSession, RowsGoInAndOut) {
+    std::vector<EditCase> cases;
+    cases.push_back({"insert_and_remove_undone_and_made_again", Map(6, withObjects),
+                     Script()
+                         .keys({kD, kD, kIns}) // a copy of row 2's tiles at row 2
+                         .snap("inserted")
+                         .keys({kD, kD})
+                         .withCtrl(kDel) // row 4 (the old row 3) goes
+                         .snap("removed")
+                         .withCtrl(kZ)  // row 4 is back, objects and path marks too
+                         .withCtrl(kZ)  // the copy goes
+                         .withCtrl(kY), // and comes again
+                     [](Map& m) { m.rows.insert(m.rows.begin() + 2, tilesOf(m.rows[2])); },
+                     [](const Outcome& out) {
+                         const Snapshot& inserted = out.snaps.at("inserted");
+                         EXPECT_TRUE(shows(inserted.area(12), sjis("行数 7  ゲーム 7")));
+                         EXPECT_TRUE(shows(inserted.area(13), sjis("行 2 に写しを入れました: 7行")));
+                         EXPECT_TRUE(shows(inserted.area(24), "x= 0  y= 2    Asc= 45    "));
+                         EXPECT_EQ(countColour(inserted, 520, 192, 280, 16, kRedText), 0);
+                         EXPECT_GT(countColour(inserted, 520, 192, 280, 16, kWhiteText), 50);
+                         // View row 2 shows the copy: tile 4 without the red square at column 3.
+                         EXPECT_EQ(inserted.screen.at(3 * 16 + 8, 2 * 16 + 8), tileColour(7));
+                         EXPECT_EQ(inserted.screen.at(3 * 16 + 8, 3 * 16 + 8), 0x0000FF) << "the old row 2";
+                         EXPECT_TRUE(shows(out.snaps.at("removed").area(12), sjis("行数 6  ゲーム 6")));
+                     }});
+    cases.push_back(
+        {"the_last_row_stays", Map(1, diagonal), Script().withCtrl(kDel).snap("refused").keys({kIns}),
+         [](Map& m) { m.rows.insert(m.rows.begin(), tilesOf(m.rows[0])); },
+         [](const Outcome& out) {
+             EXPECT_TRUE(shows(out.snaps.at("refused").area(13), sjis("最後の1行は消せません。")));
+         }});
+    cases.push_back({"7001_rows_at_most", Map(7000, diagonal), Script().keys({kIns, kIns}).snap("full"),
+                     [](Map& m) { m.rows.insert(m.rows.begin(), tilesOf(m.rows[0])); },
+                     [](const Outcome& out) {
+                         const Snapshot& full = out.snaps.at("full");
+                         EXPECT_TRUE(shows(full.area(12), sjis("行数 7001 ゲーム 504(32767バイト)")));
+                         EXPECT_GT(countColour(full, 520, 192, 280, 16, kRedText), 50)
+                             << "the game stops before the map ends: another colour";
+                         EXPECT_EQ(full.area(13).substr(0, sjis("行は7001行までです").size()),
+                                   sjis("行は7001行までです"));
+                     }});
+    runEditCases(cases);
+}
+
+// On a map read only partly, rows move within the rows read and the rest follows them unchanged.
+TEST(MapeditSession, RowsOfAPartlyReadMapKeepTheRestAfterThem) {
+    Folder folder;
+    const Map read(3, diagonal);
+    writeFile(folder.dir / "AREA1.csv", read.csv() + "1,2,3");
+    const Outcome out =
+        folder.run(Script().keys({kIns, kD, kD, kD}).withCtrl(kDel).snap("edited").quit()); // row 3 goes
+    Map expected = read;
+    expected.rows.insert(expected.rows.begin(), tilesOf(expected.rows[0]));
+    expected.rows.erase(expected.rows.begin() + 3);
+    EXPECT_EQ(out.exitCode, 0);
+    EXPECT_EQ(out.mapFile, expected.csv() + "1,2,3");
+}
+
+// The mouse in a window at scale 2 (points are twice the editor's pixels): a palette tile becomes
+// the brush, a drag paints, a right click takes a cell's tile, a click moves the cursor, the wheel
+// scrolls; each drag is one step.
+TEST(MapeditSession, TheMouseAtScale2) {
+    std::vector<EditCase> cases;
+    cases.push_back(
+        {"click_drag_right_click_wheel", Map(40, diagonal),
+         Script()
+             .command("scale", "2")
+             .click(1, 1060, 100)                        // pixel (530, 50): palette tile 3
+             .drag(1, {{20, 20}, {400, 20}, {400, 300}}) // cells (0, 0) to (12, 0) to (12, 9)
+             .snap("painted")
+             .click(3, 656, 176)                // cell (20, 5): its tile 5 is the brush
+             .drag(1, {{660, 660}, {700, 660}}) // cells (20, 20) and (21, 20)
+             .withCtrl(kZ)                      // the second drag goes
+             .withCtrl(kZ)                      // and the first
+             .withCtrl(kY)                      // the first comes again
+             .click(1, 20, 100)                 // the cursor to (0, 3)
+             .snap("clicked")
+             .wheel(100, 100, -3) // the view from row 3 on
+             .snap("wheeled")
+             .click(1, 60, 20) // view row 0: cell (1, 3)
+             .snap("clicked_again")
+             .wheel(100, 100, 5), // back to the top, and no further
+         [](Map& m) {
+             for (int c = 0; c <= 12; ++c) m.at(c, 0) = 3;
+             for (int r = 1; r <= 9; ++r) m.at(12, r) = 3;
+         },
+         [](const Outcome& out) {
+             const Snapshot& painted = out.snaps.at("painted");
+             EXPECT_EQ(painted.clientWidth, 800);
+             EXPECT_EQ(painted.text[3].substr(68, 2), sjis("←")) << "the brush beside the palette";
+             EXPECT_TRUE(shows(painted.area(11), sjis("ブラシ 3")));
+             EXPECT_TRUE(shows(painted.area(24), "x= 12  y= 9    Asc= 1    "));
+             EXPECT_EQ(painted.screen.at(12 * 16 + 8, 5 * 16 + 8), tileColour(3));
+             EXPECT_TRUE(shows(out.snaps.at("clicked").area(24), "x= 0  y= 3    Asc= 1    "));
+             const Snapshot& wheeled = out.snaps.at("wheeled");
+             EXPECT_EQ(wheeled.screen.at(24, 8), tileColour(diagonal(1, 3))) << "row 3 at the top";
+             EXPECT_EQ(wheeled.screen.at(12 * 16 + 8, 6 * 16 + 8), tileColour(3)) << "(12, 9) on view row 6";
+             EXPECT_TRUE(shows(out.snaps.at("clicked_again").area(24), "x= 1  y= 3    Asc= 1    "));
+         }});
+    runEditCases(cases);
+}
+
+// Blocks: a paste of the desktop's text cut at the map's edge, text that is no block refused,
+// Shift with the arrows marking, copy (also onto the clipboard), paste, a digit filling, Esc
+// unmarking, Delete clearing objects and path marks, cut, undo and redo, and Shift with a drag.
+TEST(MapeditSession, BlocksAreCopiedPastedFilledAndCut) {
+    std::vector<EditCase> cases;
+    Map initial(12, diagonal);
+    initial.at(2, 1) = 0x1503;
+    cases.push_back(
+        {"blocks",
+         initial,
+         Script()
+             .keys({kL}) // (31, 0)
+             .command("clip", "paste.txt")
+             .withCtrl('V') // (31, 0) = 7, (31, 1) = 4096
+             .snap("pasted")
+             .command("clip", "bad.txt")
+             .withCtrl('V') // refused
+             .snap("refused")
+             .keys({kR, kU, kR}) // (1, 0)
+             .withShift(kR)
+             .withShift(kD) // (1, 0) to (2, 1)
+             .snap("marked")
+             .withCtrl('C')
+             .command("clipsave", "copied")
+             .keys({kD, kD, kD}) // unmarked, the cursor to (2, 4)
+             .withCtrl('V')      // (2, 4) to (3, 5)
+             .withShift(kL)
+             .withShift(kL)     // (0, 4) to (2, 4)
+             .keys({'9', kEsc}) // filled with tile 9, unmarked
+             .snap("unmarked")
+             .keys({kR, kR, kR, kD}) // (3, 5)
+             .withShift(kU)          // (3, 4) to (3, 5)
+             .keys({kDel})           // (3, 5): 0x1503 to 3
+             .withCtrl('X')          // both 0
+             .command("clipsave", "cut")
+             .withCtrl(kZ) // the cut taken back
+             .withCtrl(kZ) // and the Delete
+             .withCtrl(kY) // the Delete again: the cursor at (3, 5)
+             .command("hold", "16")
+             .drag(1, {{5 * 16 + 8, 8 * 16 + 8}, {6 * 16 + 8, 9 * 16 + 8}}) // (3, 5) to (6, 9)
+             .command("release", "16")
+             .keys({'0', kEsc}), // tile 0 there
+         [](Map& m) {
+             m.at(31, 0) = 7, m.at(31, 1) = 4096;
+             m.at(0, 4) = 9, m.at(1, 4) = 9, m.at(2, 4) = 9, m.at(3, 4) = 2;
+             m.at(2, 5) = 2, m.at(3, 5) = 3;
+             for (int r = 5; r <= 9; ++r)
+                 for (int c = 3; c <= 6; ++c) m.at(c, r) = static_cast<int16_t>(m.at(c, r) & ~0xFF);
+         },
+         [](const Outcome& out) {
+             EXPECT_TRUE(shows(out.snaps.at("pasted").area(13), sjis("貼り付け 2x2(地図の端で切りました)")));
+             // On two rows, cut at a character.
+             const std::string refused = sjis("貼り付けできません: 2行目の値の数が1行目と違います");
+             EXPECT_TRUE(shows(out.snaps.at("refused").area(13), refused.substr(0, 35)));
+             EXPECT_TRUE(shows(out.snaps.at("refused").area(14), refused.substr(35)));
+             EXPECT_EQ(out.snaps.at("refused").mapFile, out.snaps.at("pasted").mapFile) << "nothing changed";
+             const Snapshot& marked = out.snaps.at("marked");
+             EXPECT_TRUE(shows(marked.area(11), sjis("ブラシ なし  範囲 2x2")));
+             EXPECT_EQ(marked.screen.at(16, 0), kCyan) << "the rectangle's outline";
+             EXPECT_EQ(marked.screen.at(17, 30), kCyan);
+             EXPECT_EQ(marked.screen.at(18, 2), tileColour(1)) << "inside the outline";
+             EXPECT_EQ(out.clips.at("copied"), "1,2\r\n2,5379\r\n") << "the block on the clipboard";
+             EXPECT_EQ(out.clips.at("cut"), "2\r\n3\r\n");
+             EXPECT_TRUE(shows(out.snaps.at("unmarked").area(24), "x= 0  y= 4    Asc= 27    "))
+                 << "Esc with a rectangle marked does not ask to quit";
+         },
+         {{"paste.txt", "7,8\r\n4096,6\r\n"}, {"bad.txt", "1,2\n3\n"}}});
+    runEditCases(cases);
 }
 
 } // namespace

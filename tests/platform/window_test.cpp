@@ -12,8 +12,10 @@
 #include <atomic>
 #include <cstdlib>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -134,6 +136,8 @@ class WindowThread : public testing::Test {
     static std::atomic<int> createdWidth;
     static std::atomic<int32_t> widestPaint; // the widest client size a paint was asked for
     static std::atomic<int> closeRequests;
+    static std::mutex pointerMutex;
+    static std::vector<win::PointerEvent> pointerEvents; // guarded by pointerMutex
 
     void SetUp() override {
         win::start({[](int32_t, int32_t, int32_t w, int32_t) { createdWidth.store(w); },
@@ -143,7 +147,11 @@ class WindowThread : public testing::Test {
                         while (w > widest && !widestPaint.compare_exchange_weak(widest, w)) {
                         }
                     },
-                    [](int vk) { lastKeyDown.store(vk); }, [] { closeRequests.fetch_add(1); }},
+                    [](int vk) { lastKeyDown.store(vk); }, [] { closeRequests.fetch_add(1); },
+                    [](const win::PointerEvent& e) {
+                        std::lock_guard lock(pointerMutex);
+                        pointerEvents.push_back(e);
+                    }},
                    {[](bool) {
                         return win::Area{0, 0, 1 << 20, 1 << 20};
                     },
@@ -171,6 +179,8 @@ std::atomic<int> WindowThread::paints{0};
 std::atomic<int> WindowThread::createdWidth{0};
 std::atomic<int32_t> WindowThread::widestPaint{0};
 std::atomic<int> WindowThread::closeRequests{0};
+std::mutex WindowThread::pointerMutex;
+std::vector<win::PointerEvent> WindowThread::pointerEvents;
 
 // A program that takes close requests hears each once: a click on the close button comes as a
 // window close and a quit together, and is one request.
@@ -678,6 +688,54 @@ TEST_F(WindowThread, AWindowOfAnySizeShowsTheProgramsPictureCentred) {
     win::setResizable(false);
     win::setClientSize(400, 300);
     EXPECT_EQ(win::geometry().windowWidth, 400) << "the program's own size brings the window back to it";
+}
+
+// Presses, drags, releases and the wheel reach the program at its own pixels, in order, at the
+// window's scales and in the fullscreen view; a pointer moving with no button held is not told.
+TEST_F(WindowThread, PointerEventsReachTheProgramAtItsOwnPixels) {
+    using K = win::PointerEvent::Kind;
+    win::setClientSize(400, 300);
+    const auto alt = [](int32_t scancode, int32_t keycode) {
+        win::injectKeyEvent(kScanLAlt, nonChar(kScanLAlt), kLAlt, true);
+        for (const bool down : {true, false}) win::injectKeyEvent(scancode, keycode, kLAlt, down);
+        win::injectKeyEvent(kScanLAlt, nonChar(kScanLAlt), 0, false);
+    };
+    const auto describe = [](const win::PointerEvent& e) {
+        const char* kinds[] = {"press", "move", "release", "wheel"};
+        return std::string(kinds[static_cast<int>(e.kind)]) + " " + std::to_string(e.button + e.wheel) +
+               " held " + std::to_string(e.held) + " at " + std::to_string(e.x) + "," + std::to_string(e.y);
+    };
+    for (const int32_t view : {1, 2, 0}) { // scales 1 and 2, then the fullscreen view
+        if (view == 2) alt(kScanEquals, '=');
+        if (view == 0) alt(kScanReturn, '\r');
+        win::flush();
+        const win::Geometry g = win::geometry();
+        ASSERT_TRUE(view == 0 ? g.fullscreen : !g.fullscreen && g.scale == view) << "view " << view;
+        const win::Placement p = view == 0 ? win::fullscreenPlacement(400, 300, g.windowWidth, g.windowHeight)
+                                           : win::Placement{g.scale, 0, 0, 400 * g.scale, 300 * g.scale};
+        {
+            std::lock_guard lock(pointerMutex);
+            pointerEvents.clear();
+        }
+        const int32_t s = p.scale;
+        win::injectPointer(K::Move, 0, p.x, p.y);                        // no button held: not told
+        win::injectPointer(K::Press, 1, p.x + 11 * s - 1, p.y + 20 * s); // the last point of (10, 20)
+        win::injectPointer(K::Move, 0, p.x + 399 * s, p.y + 299 * s);
+        win::injectPointer(K::Release, 1, p.x - 1, p.y - 1); // off the picture
+        win::injectPointer(K::Release, 1, p.x, p.y);         // never pressed: nothing
+        win::injectPointer(K::Wheel, 0, p.x + 50 * s, p.y + 60 * s, -2);
+        win::injectPointer(K::Press, 3, p.x, p.y);
+        std::vector<std::string> got;
+        {
+            std::lock_guard lock(pointerMutex);
+            for (const win::PointerEvent& e : pointerEvents) got.push_back(describe(e));
+        }
+        EXPECT_EQ(got, (std::vector<std::string>{"press 1 held 1 at 10,20", "move 0 held 1 at 399,299",
+                                                 "release 1 held 0 at -1,-1", "wheel -2 held 0 at 50,60",
+                                                 "press 3 held 4 at 0,0"}))
+            << "view " << view << " (scale " << p.scale << " at " << p.x << "," << p.y << ")";
+        win::injectPointer(K::Release, 3, p.x, p.y);
+    }
 }
 
 // Closing ends the process at once with exit code 0, whether the desktop sends a window close

@@ -20,6 +20,13 @@
 //   sysup S,K,M    must stay out of the key latch, and its key-up
 //   snap NAME      write snaps/NAME.snap: client pixels, text rows 0..29, the bytes of AREA1.csv,
 //                  the window's title, client size and whether it can be resized
+//   scale N        (before any key) the window's scale, as --scale N gives it
+//   down X,Y,B     a mouse button (1 left, 2 middle, 3 right) goes down at the window's point X,Y
+//   move X,Y       the pointer moves there (with a button held), up X,Y,B: the button goes up;
+//   wheel X,Y,N    the wheel turns N notches (positive away from the user); each waits until the
+//                  editor has taken it
+//   clip FILE      put the text of FILE (in the folder) on the clipboard
+//   clipsave NAME  write what the clipboard holds to snaps/NAME.clip
 #include "mapedit/program.hpp"
 #include "platform/window_hooks.hpp"
 #include "runtime/prompt/canvas.hpp"
@@ -125,6 +132,17 @@ void systemKey(const std::string& arg, bool down) {
     if (prompt::keyLatch.load() != 0) fail("the key event " + arg + " reached the key latch");
 }
 
+// A pointer event given as "x,y[,n]" (n: the button, or the wheel's notches), taken by the editor.
+void pointer(platform::window::PointerEvent::Kind kind, const std::string& arg) {
+    int32_t x = 0, y = 0, n = 0;
+    if (std::sscanf(arg.c_str(), "%d,%d,%d", &x, &y, &n) < 2) fail("bad pointer event " + arg);
+    const int64_t before = mapedit::keyRequestCount();
+    const bool wheel = kind == platform::window::PointerEvent::Kind::Wheel;
+    platform::window::injectPointer(kind, static_cast<uint8_t>(wheel ? 0 : n), x, y, wheel ? n : 0);
+    waitFor([before] { return mapedit::keyRequestCount() > before; },
+            "the editor to take pointer event " + arg);
+}
+
 void drive(const std::vector<Command>& script, const std::string& folder) {
     waitFor([] { return mapedit::keyRequestCount() >= 1; }, "the editor's first key request");
     for (const Command& c : script) {
@@ -159,6 +177,21 @@ void drive(const std::vector<Command>& script, const std::string& folder) {
             systemKey(c.arg, c.verb == "sysdown");
         } else if (c.verb == "snap") {
             snapshot(c.arg);
+        } else if (c.verb == "down") {
+            pointer(platform::window::PointerEvent::Kind::Press, c.arg);
+        } else if (c.verb == "move") {
+            pointer(platform::window::PointerEvent::Kind::Move, c.arg);
+        } else if (c.verb == "up") {
+            pointer(platform::window::PointerEvent::Kind::Release, c.arg);
+        } else if (c.verb == "wheel") {
+            pointer(platform::window::PointerEvent::Kind::Wheel, c.arg);
+        } else if (c.verb == "clip") {
+            std::ostringstream text;
+            text << std::ifstream(c.arg, std::ios::binary).rdbuf();
+            if (!platform::window::setClipboardText(text.str())) fail("the clipboard took no text");
+        } else if (c.verb == "clipsave") {
+            std::ofstream("snaps/" + c.arg + ".clip", std::ios::binary)
+                << platform::window::clipboardText().value_or("");
         } else if (c.verb == "fsize") {
             setFileSizeLimit(static_cast<rlim_t>(std::stoll(c.arg)));
         } else if (c.verb == "unlimit") {
@@ -169,7 +202,7 @@ void drive(const std::vector<Command>& script, const std::string& folder) {
                 colon == std::string::npos ? folder : folder + "/" + c.arg.substr(colon + 1);
             if (chmod(path.c_str(), static_cast<mode_t>(std::stoi(c.arg, nullptr, 8))) != 0)
                 fail("chmod failed");
-        } else if (c.verb != "uid") {
+        } else if (c.verb != "uid" && c.verb != "scale") {
             fail("unknown command " + c.verb);
         }
     }
@@ -190,6 +223,9 @@ int main(int argc, char** argv) {
             const auto id = static_cast<uid_t>(std::stoi(c.arg));
             if (setgid(id) != 0 || setuid(id) != 0) fail("cannot drop privileges");
         }
+    int32_t scale = 0;
+    for (const Command& c : script)
+        if (c.verb == "scale") scale = std::stoi(c.arg);
     std::thread(drive, script, folder).detach();
-    mapedit::runMapedit();
+    mapedit::runMapedit(scale);
 }

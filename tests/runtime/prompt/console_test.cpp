@@ -15,6 +15,7 @@
 #include <atomic>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -275,6 +276,47 @@ TEST_F(PromptConsole, InputKeysCollectsKeysAsTheyArrive) {
     typist.join();
     EXPECT_EQ(std::string(s), std::string("X\r\x68"));
     rt::rtStrFree(s);
+}
+
+// A press, its drags and its release come in the order they were made, among the keys and
+// with the modifiers held; while the program lags, moves waiting one after the other merge, and
+// nothing else is lost.
+TEST_F(PromptConsole, PointerEventsComeInOrderAmongKeysAndNoneIsLost) {
+    using K = win::PointerEvent::Kind;
+    using E = prompt::PromptEvent::Kind;
+    prompt::promptTakePointerEvents();
+    const int32_t scale = win::geometry().scale;
+    const auto point = [scale](int32_t v) { return v * scale; };
+    win::injectKey(16, true); // Shift: in the latch until A takes its place, as keys do
+    win::injectPointer(K::Press, 1, point(10), point(20));
+    win::injectKey(16, false);
+    win::injectPointer(K::Move, 0, point(11), point(20));
+    win::injectKey('A', true);
+    win::injectKey('A', false);
+    for (int32_t x = 12; x <= 111; ++x) win::injectPointer(K::Move, 0, point(x), point(20));
+    win::injectPointer(K::Release, 1, point(111), point(20));
+    win::injectPointer(K::Wheel, 0, point(5), point(5), 1);
+
+    std::vector<prompt::PromptEvent> got;
+    for (prompt::PromptEvent e = prompt::promptWaitEvent(0); e.kind != E::None;
+         e = prompt::promptWaitEvent(0))
+        got.push_back(e);
+    ASSERT_GE(got.size(), 6u);
+    EXPECT_TRUE(got[0].kind == E::PointerDown && got[0].button == 1 && got[0].x == 10 && got[0].y == 20);
+    EXPECT_EQ(got[0].modifiers, platform::keys::kModifierShift) << "Shift held at the press";
+    EXPECT_TRUE(got[1].kind == E::PointerMove && got[1].x == 11 && got[1].modifiers == 0);
+    EXPECT_TRUE(got[2].kind == E::Key && got[2].key == 'A') << "the key between the moves it came between";
+    int32_t lastX = 11;
+    size_t i = 3;
+    for (; i < got.size() && got[i].kind == E::PointerMove; ++i) {
+        EXPECT_GT(got[i].x, lastX) << "moves in order";
+        lastX = got[i].x;
+    }
+    EXPECT_EQ(lastX, 111) << "the last move is never merged away";
+    EXPECT_LT(i - 3, 100u) << "the moves that waited were merged";
+    ASSERT_EQ(got.size(), i + 2);
+    EXPECT_TRUE(got[i].kind == E::PointerUp && got[i].button == 1 && got[i].x == 111);
+    EXPECT_TRUE(got[i + 1].kind == E::Wheel && got[i + 1].wheel == 1);
 }
 
 // Printing while the window thread repaints over and over: both scroll the same grid under one
