@@ -6,7 +6,9 @@ const rt::ProgramInfo& mapeditProgram() {
     static const rt::ProgramInfo program{
         "mapedit",
         "The scroll-background creation tool: edits AREA1.csv in the current folder.",
-        {{"--scale", "N", "show each pixel as an N x N block, N from 1 to 8 (default: the desktop's scale)"}},
+        {{"--scale", "N", "show each pixel as an N x N block, N from 1 to 8 (default: the desktop's scale)"},
+         {"--export-tmx", "FILE", "write the map as a Tiled map to FILE (default AREA1.tmx) and exit", true},
+         {"--import-tmx", "FILE", "save the Tiled map in FILE as AREA1.csv and exit"}},
         "Keys: arrow keys move the cursor, 0-9 set a tile, Enter and a keypad digit set a ground\n"
         "object, Tab marks a path cell, Delete clears the cell's object and mark, Ctrl+Z undoes,\n"
         "Ctrl+Y (or Ctrl+Shift+Z) redoes, Ctrl+S saves and goes on, Esc then Enter saves and\n"
@@ -15,8 +17,15 @@ const rt::ProgramInfo& mapeditProgram() {
         "Every edit reaches a journal in $XDG_STATE_HOME/mapedit (~/.local/state/mapedit) within a\n"
         "second; the next start after a crash offers the unsaved edits back.\n"
         "Files (in the current folder): AREA1.csv, bmp/0.bmp to bmp/9.bmp.\n"
+        "Tiled: --export-tmx writes three tile layers (tiles, objects, paths) whose pictures are\n"
+        "bmp/ and tiled/ beside the TMX file; the level starts at the bottom of the map. Edit and\n"
+        "save in Tiled, then --import-tmx saves it as AREA1.csv as Ctrl+S does (a version of\n"
+        "AREA1.csv changed since the export is kept under a new name first). Flipped or rotated\n"
+        "tiles, a width other than 32, more than 7001 rows, other tilesets or layers, external\n"
+        "tilesets and infinite maps are refused, naming the cell or the reason.\n"
         "Exit status: 0 after saving or closing, 2 for a wrong command line, 1 when the window cannot\n"
-        "be opened; ended by SIGTERM, SIGHUP or SIGINT after writing the journal out.\n"};
+        "be opened or an export or import fails; ended by SIGTERM, SIGHUP or SIGINT after writing\n"
+        "the journal out.\n"};
     return program;
 }
 
