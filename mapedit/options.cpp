@@ -11,7 +11,8 @@ const rt::ProgramInfo& mapeditProgram() {
          {"--import-tmx", "FILE", "save the Tiled map in FILE as AREA1.csv and exit"}},
         "Keys: arrow keys move the cursor, 0-9 set a tile, Enter and a keypad digit set a ground\n"
         "object, Tab marks a path cell, Delete clears the cell's object and mark, Ctrl+Z undoes,\n"
-        "Ctrl+Y (or Ctrl+Shift+Z) redoes, Ctrl+S saves and goes on, Esc then Enter saves and\n"
+        "Ctrl+Y (or Ctrl+Shift+Z) redoes, Ctrl+S saves and goes on, F5 saves and starts the game\n"
+        "(shooter, beside this program or on PATH) from the cursor's row, Esc then Enter saves and\n"
         "quits. Closing the window with unsaved edits asks: Enter saves, N does not, Esc goes back.\n"
         "Alt+Enter toggles fullscreen, Alt+Plus and Alt+Minus make the window larger and smaller.\n"
         "Every edit reaches a journal in $XDG_STATE_HOME/mapedit (~/.local/state/mapedit) within a\n"
