@@ -12,11 +12,11 @@
 #              change to the game that is meant to move them; git diff shows what moved
 
 PACKAGES := build-essential cmake ninja-build pkg-config \
-	libsdl2-dev libfreetype-dev libfontconfig-dev libturbojpeg0-dev libgif-dev zlib1g-dev libx11-dev libxtst-dev \
+	libsdl2-dev libfreetype-dev libfontconfig-dev libturbojpeg0-dev libgif-dev zlib1g-dev libx11-dev libxtst-dev libpugixml-dev \
 	fonts-ipafont-gothic libgtest-dev libgmock-dev libbenchmark-dev \
 	clang libclang-rt-14-dev xvfb xauth xdotool xclip x11-apps x11-utils \
 	desktop-file-utils dpkg-dev file lintian appstream man-db x11-xserver-utils \
-	sway wtype grim libegl-mesa0 libgl1-mesa-dri
+	sway wtype grim libegl-mesa0 libgl1-mesa-dri tiled
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 FUZZ_SECONDS ?= 30

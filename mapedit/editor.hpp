@@ -147,6 +147,7 @@ struct Editor {
     bool saveMessageShown = false;
     History history;
     std::time_t lastSave = 0; // 0: not saved in this session
+    uint64_t saves = 0;       // the saves that succeeded in this session
     std::optional<Recovery> recovery;
     // Lines to show below the map view at start (a journal moved aside, a map read only partly).
     std::vector<std::string> startNotices;
@@ -227,6 +228,9 @@ class EditorIo {
     // (nothing when it holds no text).
     virtual bool setClipboard(const std::string& text) = 0;
     virtual std::optional<std::string> clipboard() = 0;
+    // F5: starts the game on the play folder from this map row, without waiting for it. Empty, or
+    // why it could not be started (UTF-8).
+    virtual std::string startGame(int16_t row) = 0;
 };
 
 // The texts the editor prints (new CP932 strings, without the line end).

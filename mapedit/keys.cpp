@@ -1,4 +1,5 @@
 #include "mapedit/editor_parts.hpp"
+#include "mapedit/play.hpp"
 
 namespace mapedit {
 
@@ -69,6 +70,12 @@ Outcome editingKey(Editor& editor, EditorIo& io, int32_t key, uint8_t modifiers)
     const bool ctrl = (modifiers & keys::kModifierCtrl) != 0;
     if (ctrl && key == keys::letter('S')) {
         saveAndGoOn(editor, io);
+        return Outcome::Editing;
+    }
+    if (key == keys::functionKey(5)) { // the save of Ctrl+S, then the game from the cursor's row
+        const uint64_t saves = editor.saves;
+        saveAndGoOn(editor, io);
+        if (editor.saves != saves) playFromCursor(editor, io);
         return Outcome::Editing;
     }
     // Insert and Ctrl+Delete: rows; G: the kinds of ground objects.

@@ -2,6 +2,7 @@
 
 #include "assets/icons.hpp"
 #include "mapedit/journal_file.hpp"
+#include "mapedit/play.hpp"
 #include "mapedit/watch.hpp"
 #include "mapfile/mapfile.hpp"
 #include "platform/cp932.hpp"
@@ -15,6 +16,7 @@
 
 #include <array>
 #include <atomic>
+#include <cstdlib>
 #include <ctime>
 #include <memory>
 #include <string>
@@ -110,6 +112,10 @@ class WindowIo : public EditorIo {
     }
     std::optional<mapfile::EditorMap> changedMapFile(const mapfile::EditorMap& map) override {
         return watch_.changed(map);
+    }
+    std::string startGame(int16_t row) override {
+        return mapedit::startGame(gameCandidates(platform::ownProgramFolder(), std::getenv("PATH")), row)
+            .error;
     }
 
     void textColour(int32_t colour) override {

@@ -36,6 +36,7 @@ SaveEnd saveWithMessages(Editor& editor, EditorIo& io, bool ending) {
         mapfile::noteSaved(editor.map);
         markSaved(editor);
         editor.lastSave = io.now();
+        ++editor.saves;
         io.clearJournal();
         drawSaveState(editor, io);
         if (result.keptChanged.empty()) return SaveEnd::Saved;

@@ -22,11 +22,12 @@ void chunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_
 
 } // namespace
 
-std::vector<uint8_t> encodePng(const pixels::Bitmap& bitmap) {
+std::vector<uint8_t> encodePng(const pixels::Bitmap& bitmap, bool blackTransparent) {
     const uint32_t w = static_cast<uint32_t>(bitmap.width > 0 ? bitmap.width : 0);
     const uint32_t h = static_cast<uint32_t>(bitmap.height > 0 ? bitmap.height : 0);
     std::vector<uint8_t> raw;
-    raw.reserve((w * 3 + 1) * h);
+    const uint32_t channels = blackTransparent ? 4 : 3;
+    raw.reserve((w * channels + 1) * h);
     for (uint32_t y = 0; y < h; ++y) {
         raw.push_back(0); // no filter
         const pixels::Colour* row = bitmap.row(static_cast<int32_t>(y));
@@ -34,6 +35,7 @@ std::vector<uint8_t> encodePng(const pixels::Bitmap& bitmap) {
             raw.push_back(static_cast<uint8_t>(row[x]));
             raw.push_back(static_cast<uint8_t>(row[x] >> 8));
             raw.push_back(static_cast<uint8_t>(row[x] >> 16));
+            if (blackTransparent) raw.push_back((row[x] & 0xFFFFFF) == 0 ? 0 : 255);
         }
     }
     uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
@@ -45,7 +47,8 @@ std::vector<uint8_t> encodePng(const pixels::Bitmap& bitmap) {
     std::vector<uint8_t> header;
     put32(header, w);
     put32(header, h);
-    header.insert(header.end(), {8, 2, 0, 0, 0}); // 8-bit RGB, deflate, no filter set, no interlace
+    // 8-bit RGB or RGBA, deflate, no filter set, no interlace
+    header.insert(header.end(), {8, static_cast<uint8_t>(blackTransparent ? 6 : 2), 0, 0, 0});
     chunk(out, "IHDR", header);
     chunk(out, "IDAT", packed);
     chunk(out, "IEND", {});

@@ -8,7 +8,8 @@
 
 namespace platform {
 
-std::vector<uint8_t> encodePng(const pixels::Bitmap& bitmap);
+// With blackTransparent, an RGBA PNG whose pure black pixels are transparent (the sprites' rule).
+std::vector<uint8_t> encodePng(const pixels::Bitmap& bitmap, bool blackTransparent = false);
 // Writes the PNG; false when the file cannot be written.
 bool writePng(const std::string& path, const pixels::Bitmap& bitmap);
 

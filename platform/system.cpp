@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
@@ -67,6 +68,12 @@ std::string nativePath(std::string_view path) {
     for (char& c : out)
         if (c == '\\') c = '/';
     return out;
+}
+
+std::string ownProgramFolder() {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : self.parent_path().string();
 }
 
 } // namespace platform

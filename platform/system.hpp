@@ -34,4 +34,8 @@ int64_t monotonicNs();
 // Case is kept as given.
 std::string nativePath(std::string_view path);
 
+// The folder that holds the running program's own file (links followed); empty when the system
+// does not tell.
+std::string ownProgramFolder();
+
 } // namespace platform

@@ -77,10 +77,11 @@ void runFrame(GameState& g, const FrameServices& services) {
     if (services.renderFrame) services.renderFrame(g);
 }
 
-void runPass(GameState& g, const FrameServices& services) {
+void runPass(GameState& g, const FrameServices& services, int32_t fromRow) {
     // A missing or empty map reads as no row at all; one empty row keeps the loop pacing itself.
     if (g.lastRow < 0) g.lastRow = 0;
-    g.scrollCounter = static_cast<int16_t>(g.lastRow * g.framesPerRow);
+    const int32_t first = fromRow >= 0 && fromRow <= g.lastRow ? fromRow : g.lastRow;
+    g.scrollCounter = static_cast<int16_t>(first * g.framesPerRow);
     while (g.scrollCounter >= 0) {
         runFrame(g, services);
         if (services.sleep) services.sleep(rt::toInt32(g.frameWait));
@@ -88,7 +89,8 @@ void runPass(GameState& g, const FrameServices& services) {
     }
 }
 
-void frameLoop(GameState& g, const FrameServices& services) {
+void frameLoop(GameState& g, const FrameServices& services, int32_t firstRow) {
+    runPass(g, services, firstRow);
     for (;;) runPass(g, services);
 }
 

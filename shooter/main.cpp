@@ -76,5 +76,5 @@ int main(int argc, char** argv) {
     FrameServices services;
     services.renderFrame = draw;
     services.sleep = session.frameSleep();
-    frameLoop(g, services);
+    frameLoop(g, services, session.startRow());
 }

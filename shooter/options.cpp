@@ -14,13 +14,16 @@ const rt::ProgramInfo& shooterProgram() {
             {"--record", "FILE", "play as usual and write the run to FILE (a new file)"},
             {"--replay", "FILE", "play the run in FILE back at its pace, then print its frames and hashes"},
             {"--timedemo", "FILE", "play the run in FILE back as fast as possible, then also print frames/s"},
+            {"--from-row", "N", "start the map at row N (0 to its last row) instead of its last row"},
         },
         "Keys: arrow keys move, X fires, Z drops a bomb, Alt+Enter toggles fullscreen,\n"
         "Alt+Plus and Alt+Minus make the window larger and smaller. A replay takes no keys;\n"
         "closing its window ends it early.\n"
         "Files (in the current folder, the play folder): AREA1.csv, bmp/, sound/zapper.wav.\n"
         "shooter-play lays out a play folder with the default data and starts the game there.\n"
-        "A run replays only with the map and pictures it was recorded with.\n"
+        "A run replays only with the map and pictures it was recorded with, from the row it was\n"
+        "recorded from. --from-row brings row N in first (the map scrolls from its last row to row\n"
+        "0, then again from the last); the ground objects of the rows below N do not start.\n"
         "Exit status: 0 when the window is closed or a replay has ended, 2 for a wrong command line or\n"
         "a recording that cannot be written or played, 1 when the window cannot be opened.\n"};
     return program;
@@ -52,6 +55,10 @@ RunRequest runRequest(const rt::Options& options) {
         request.mode = m.mode;
         request.file = *file;
     }
+    if (options.has("--from-row") && (request.mode == RunMode::Replay || request.mode == RunMode::Timedemo))
+        request.error =
+            std::string(request.mode == RunMode::Replay ? "--replay" : "--timedemo") +
+            " and --from-row cannot go together: a run is played back from the row it was recorded from";
     return request;
 }
 

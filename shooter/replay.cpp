@@ -6,6 +6,7 @@
 #include "runtime/core/rtmath.hpp"
 #include "shooter/startup.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -33,6 +34,19 @@ RunSession::RunSession(const rt::Options& options, const rt::ProgramInfo& progra
     const RunRequest request = runRequest(options);
     if (!request.error.empty()) rt::commandLineError(program, request.error);
     mode_ = request.mode;
+    if (const auto text = options.value("--from-row")) {
+        // Row N of the map the game will read: refused before any window opens.
+        mapfile::GameMap map;
+        mapfile::readMapFile(map);
+        const int32_t last = std::max<int32_t>(map.lastRow, 0);
+        const auto row = rt::parseWholeNumber(*text, 0, last);
+        if (!row)
+            rt::commandLineError(program, "--from-row: '" + *text + "' is not a row of " +
+                                              mapfile::kMapFileName + " (a whole number from 0 to " +
+                                              std::to_string(last) + ")");
+        header_.startRow = *row;
+        header_.version = 2;
+    }
     if (mode_ == RunMode::Play) return;
     const DataHashes data = hashDataFiles();
     std::string quoted = "'";
@@ -50,6 +64,13 @@ RunSession::RunSession(const rt::Options& options, const rt::ProgramInfo& progra
     if (!read.recording) rt::commandLineError(program, "cannot replay " + quoted + ": " + read.error);
     header_ = read.recording->header;
     keys_ = std::move(read.recording->keys);
+    if (header_.startRow >= 0) {
+        mapfile::GameMap map;
+        mapfile::readMapFile(map);
+        if (header_.startRow > std::max<int32_t>(map.lastRow, 0))
+            rt::commandLineError(program, "cannot replay " + quoted + ": it starts at row " +
+                                              std::to_string(header_.startRow) + ", past the map's last row");
+    }
     if (header_.mapHash != data.map)
         rt::commandLineError(program, "cannot replay " + quoted + ": it was recorded on another map (" +
                                           mapfile::kMapFileName + " differs)");

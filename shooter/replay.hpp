@@ -39,6 +39,8 @@ class RunSession {
     // The speed: measured and rounded (and written down when recording), or the recorded speed
     // after the measurement's frames replayed.
     void calibrate(GameState& g, const CalibrationServices& services);
+    // The map row that comes in first: --from-row's, the recorded one, or -1 for the last row.
+    int32_t startRow() const { return header_.startRow; }
     // The wait after each frame: none for the timed replay.
     std::function<void(int32_t ms)> frameSleep() const;
 

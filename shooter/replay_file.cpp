@@ -41,8 +41,8 @@ std::string_view asText(const uint8_t* data, size_t size) {
 
 } // namespace
 
-std::array<uint8_t, kHeaderSize> encodeHeader(const Header& header) {
-    std::array<uint8_t, kHeaderSize> bytes{};
+std::vector<uint8_t> encodeHeader(const Header& header) {
+    std::vector<uint8_t> bytes(header.version >= 2 ? kHeaderSizeWithStartRow : kHeaderSize);
     std::copy(kMagic.begin(), kMagic.end(), bytes.begin());
     putLe(&bytes[8], header.version, 2);
     bytes[kSpeedOffset] = header.speedFactor;
@@ -50,6 +50,7 @@ std::array<uint8_t, kHeaderSize> encodeHeader(const Header& header) {
     putLe(&bytes[12], header.seed, 4);
     putLe(&bytes[16], header.mapHash, 8);
     putLe(&bytes[24], header.picturesHash, 8);
+    if (header.version >= 2) putLe(&bytes[kStartRowOffset], static_cast<uint16_t>(header.startRow), 2);
     return bytes;
 }
 
@@ -72,17 +73,26 @@ ReadResult parseRecording(std::span<const uint8_t> bytes) {
     if (h.version > kVersion)
         return refuse("it is a recording of format version " + std::to_string(h.version) +
                       ", newer than this program reads (" + std::to_string(kVersion) + ")");
-    if (h.version != kVersion) return refuse("its format version 0 does not exist: the file is broken");
+    if (h.version == 0) return refuse("its format version 0 does not exist: the file is broken");
+    const size_t headerSize = h.version >= 2 ? kHeaderSizeWithStartRow : kHeaderSize;
+    if (bytes.size() < headerSize)
+        return refuse("its header is cut off after " + std::to_string(bytes.size()) + " of " +
+                      std::to_string(headerSize) + " bytes");
+    if (h.version >= 2) {
+        h.startRow = static_cast<int32_t>(getLe(&bytes[kStartRowOffset], 2));
+        if (h.startRow > kMaxStartRow)
+            return refuse("its start row " + std::to_string(h.startRow) + " is past any map the game holds");
+    }
     const uint8_t sf = h.speedFactor;
     if (sf != 0 && sf != 1 && sf != 2 && sf != 4 && sf != 8 && sf != 16)
         return refuse("its speed factor " + std::to_string(sf) + " is not one the game chooses");
     if (h.frameWait > 2 || (sf == 0 && h.frameWait != 0))
         return refuse("its wait of " + std::to_string(h.frameWait) + " ms is not one the game chooses");
-    const size_t frames = bytes.size() - kHeaderSize;
+    const size_t frames = bytes.size() - headerSize;
     if (frames > kMaxFrames) return refuse("it holds more frames than a recording can");
     if (sf == 0 && frames > static_cast<size_t>(kCalibrationFrames))
         return refuse("it holds frames after the speed measurement but no measured speed");
-    r.keys.assign(bytes.begin() + kHeaderSize, bytes.end());
+    r.keys.assign(bytes.begin() + static_cast<ptrdiff_t>(headerSize), bytes.end());
     for (size_t i = 0; i < r.keys.size(); ++i) {
         const uint8_t read =
             i < static_cast<size_t>(kCalibrationFrames) ? kCalibrationFrameKeys : kGameFrameKeys;
@@ -109,7 +119,7 @@ ReadResult readRecordingFile(const std::string& path) {
     bool more = false;
     if (::fstat(fd, &st) != 0) {
         result = refuse(std::strerror(errno));
-    } else if (static_cast<uint64_t>(st.st_size) > kHeaderSize + kMaxFrames) {
+    } else if (static_cast<uint64_t>(st.st_size) > kHeaderSizeWithStartRow + kMaxFrames) {
         result = refuse("it is " + std::to_string(st.st_size) + " bytes long, longer than any recording (" +
                         std::to_string(kMaxFrames) + " frames)");
     } else if (!platform::files::readUpTo(fd, static_cast<size_t>(st.st_size), bytes, more)) {

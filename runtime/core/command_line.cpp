@@ -74,6 +74,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, const Program
             if (equals != std::string::npos) return error(program, "option '" + name + "' takes no value");
         } else if (equals != std::string::npos) {
             value = arg.substr(equals + 1);
+        } else if (spec->optionalValue) {
+            if (i + 1 < args.size() && args[i + 1].rfind("-", 0) != 0) value = args[++i];
         } else if (i + 1 < args.size()) {
             value = args[++i];
         } else {
@@ -92,7 +94,8 @@ std::string usageText(const ProgramInfo& program) {
     std::vector<std::pair<std::string, std::string_view>> rows;
     for (const OptionSpec& o : program.options) {
         std::string left(o.name);
-        if (!o.valueName.empty()) left.append(" ").append(o.valueName);
+        if (!o.valueName.empty())
+            left.append(o.optionalValue ? " [" : " ").append(o.valueName).append(o.optionalValue ? "]" : "");
         rows.emplace_back(std::move(left), o.help);
     }
     rows.emplace_back("--help", "print this help and exit");

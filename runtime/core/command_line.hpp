@@ -15,6 +15,9 @@ struct OptionSpec {
     std::string_view name;      // "--scale"
     std::string_view valueName; // "N" for an option that takes a value, empty for a switch
     std::string_view help;      // one line
+    // The value may be left out: "--name" alone gives "", and the next argument is its value only
+    // when it is not an option itself.
+    bool optionalValue = false;
 };
 
 struct ProgramInfo {

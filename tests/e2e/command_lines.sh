@@ -26,6 +26,12 @@ cases=(
     "shooter||1||AREA1.csv and bmp/ are missing in $work: this is not a play folder"
     "shooter||1||'shooter-play' lays out a play folder"
     "shooter|--scale 3|1||there is no display to open the window on"
+    "shooter|--help|0|  --from-row N |-"
+    "shooter|--from-row 1|2||--from-row: '1' is not a row of AREA1.csv (a whole number from 0 to 0)"
+    "shooter|--from-row -1|2||--from-row: '-1' is not a row"
+    "shooter|--from-row 0 --replay r.run|2||--replay and --from-row cannot go together"
+    "shooter|--timedemo r.run --from-row 0|2||--timedemo and --from-row cannot go together"
+    "shooter|--from-row 0|1||there is no display to open the window on"
     "mapedit|--help|0|Usage: mapedit [OPTION]...|-"
     "mapedit|--help|0|  --scale N |-"
     "mapedit|--version|0|mapedit 1.0.0|-"
@@ -34,6 +40,12 @@ cases=(
     "mapedit|-x|2||unknown option '-x'"
     "mapedit|--scale 1.5|2||--scale: '1.5' is not a whole number from 1 to 8"
     "mapedit|--scale 8|1||there is no display to open the window on"
+    "mapedit|--help|0|  --export-tmx [FILE] |-"
+    "mapedit|--help|0|  --import-tmx FILE |-"
+    "mapedit|--export-tmx --import-tmx x.tmx|2||--export-tmx and --import-tmx cannot go together"
+    "mapedit|--import-tmx|2||option '--import-tmx' needs a value"
+    "mapedit|--export-tmx|1||there is no map AREA1.csv to export"
+    "mapedit|--import-tmx none.tmx|1||cannot read none.tmx: No such file or directory"
 )
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$E2E_BIN/CMakeCache.txt")
 for row in "${cases[@]}"; do

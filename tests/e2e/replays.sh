@@ -44,6 +44,20 @@ for moment in 0 0.3 game; do
 done
 [ "$(frames_in run-game)" -ge "$during" ] || e2e_fail "frames were lost at the close: $during, then $(frames_in run-game)"
 
+# A run from a row of its own: a recording of version 2 that holds the row, replayed from there.
+e2e_launch "$shooter" --record run-from --from-row 50
+id=$(e2e_wait_window PROMPT)
+measuring() { [ "$(stat -c %s run-from)" -ge 44 ]; }
+await "$E2E_START_CAP" "ten frames of the run from row 50" measuring || e2e_fail "the run from row 50 did not grow"
+"$E2E_BIN/tests/e2e/xclose" "$id" || e2e_fail "the close request could not be sent"
+e2e_wait_exit "$APP_PID"
+[ "$E2E_EXIT_CODE" = 0 ] || e2e_fail "--from-row 50: exit code $E2E_EXIT_CODE: $(e2e_app_errors)"
+[ "$(od -A n -t u2 -j 8 -N 2 run-from | tr -d ' ')" = 2 ] || e2e_fail "the run from row 50 is not of version 2"
+[ "$(od -A n -t u2 -j 32 -N 2 run-from | tr -d ' ')" = 50 ] || e2e_fail "the run does not hold its start row 50"
+line=$(headless --timedemo run-from) || e2e_fail "run-from does not replay: $line"
+[[ "$line" == "$(($(stat -c %s run-from) - 34)) frames, state "* ]] || e2e_fail "run-from replays as: $line"
+echo "from row 50: $line"
+
 # Played back in the window while keys are pressed there: the same line as without a window.
 expected=$(headless --timedemo run-game)
 expected=${expected%, * frames/s}

@@ -2,11 +2,12 @@
 // current folder, a test clock for the speed measurement (so that a run can be made at the speed
 // factor a slower machine measures) and a scripted player, written by the game's own recorder.
 //
-//   record_golden OUT MEASURED_MS FRAMES SEED
+//   record_golden OUT MEASURED_MS FRAMES SEED [FROM_ROW]
 //
 // MEASURED_MS is what the clock says the measurement's 230 frames took (1000 gives speed factor 1,
 // 5000 gives 2, 60000 gives 16). The run ends after FRAMES frames, measurement included. Prints
-// the line a replay of OUT must end with (without frames/s).
+// the line a replay of OUT must end with (without frames/s). FROM_ROW starts the map at that row
+// as --from-row does (a recording of version 2).
 #include "platform/keys.hpp"
 #include "runtime/core/process.hpp"
 #include "runtime/core/rtmath.hpp"
@@ -80,14 +81,15 @@ struct Player {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: record_golden OUT MEASURED_MS FRAMES SEED\n");
+    if (argc != 5 && argc != 6) {
+        std::fprintf(stderr, "usage: record_golden OUT MEASURED_MS FRAMES SEED [FROM_ROW]\n");
         return 2;
     }
     const std::string out = argv[1];
     const uint32_t measuredMs = static_cast<uint32_t>(std::strtoul(argv[2], nullptr, 10));
     const int64_t frames = std::strtoll(argv[3], nullptr, 10);
     const uint32_t seed = static_cast<uint32_t>(std::strtoul(argv[4], nullptr, 10));
+    const int32_t fromRow = argc == 6 ? static_cast<int32_t>(std::strtol(argv[5], nullptr, 10)) : -1;
 
     rt::rtRuntimeInit();
     // The window's drawing state as the game's window has it, without a window.
@@ -102,6 +104,10 @@ int main(int argc, char** argv) {
     header.seed = seed;
     header.mapHash = data.map;
     header.picturesHash = data.pictures;
+    if (fromRow >= 0) {
+        header.version = 2;
+        header.startRow = fromRow;
+    }
     std::string error;
     const auto recorder = replay::Recorder::create(out, header, error);
     if (!recorder) {
@@ -153,5 +159,5 @@ int main(int argc, char** argv) {
     captureScreens(p);
     FrameServices services;
     services.renderFrame = draw;
-    frameLoop(g, services);
+    frameLoop(g, services, fromRow);
 }

@@ -9,10 +9,11 @@ bin=$(cd "${1:?usage: rerecord.sh BUILD_DIR [--runs]}" && pwd)
 export SDL_VIDEODRIVER=dummy SDL_RENDER_DRIVER=software SDL_AUDIODRIVER=dummy
 cd "$bin/assets/data"
 if [ "${2:-}" = --runs ]; then
-    grep -v '^#' "$here/runs.txt" | while read -r name ms frames seed _; do
+    grep -v '^#' "$here/runs.txt" | while read -r name ms frames seed from _; do
         [ -n "$name" ] || continue
         rm -f "$here/$name.run"
-        made=$("$bin/tests/golden/record_golden" "$here/$name.run" "$ms" "$frames" "$seed")
+        [ "$from" = - ] && from=
+        made=$("$bin/tests/golden/record_golden" "$here/$name.run" "$ms" "$frames" "$seed" $from)
         played=$("$bin/shooter/shooter" --timedemo "$here/$name.run")
         [ "${played%, * frames/s}" = "$made" ] || {
             echo "$name: recorded as '$made', replayed as '$played'" >&2

@@ -58,6 +58,9 @@ class FakeIo : public mapedit::EditorIo {
     std::optional<mapfile::EditorMap> changedMap;
     std::vector<std::vector<int16_t>> savedRows; // per save: the cells of rows 0..lastRow, row after row
     std::vector<int16_t> savedRowNumbers;
+    // The rows the game was started from, and why the next starts fail (empty: they succeed).
+    std::vector<int16_t> gameStarts;
+    std::deque<std::string> gameStartErrors;
     int keysRead = 0;
 
     void putTile(int tile, int32_t x, int32_t y) override {
@@ -143,6 +146,13 @@ class FakeIo : public mapedit::EditorIo {
     void clearJournal() override {
         journal.clear();
         ++journalClears;
+    }
+    std::string startGame(int16_t row) override {
+        gameStarts.push_back(row);
+        if (gameStartErrors.empty()) return {};
+        std::string why = gameStartErrors.front();
+        gameStartErrors.pop_front();
+        return why;
     }
     mapedit::SaveResult keepCopy(const mapfile::EditorMap& map, const std::string& tag) override {
         std::vector<int16_t> rows;

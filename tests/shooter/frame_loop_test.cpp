@@ -1,5 +1,6 @@
 #include "game_fixture.hpp"
 #include "shooter/frame_loop.hpp"
+#include "shooter/ground_objects.hpp"
 
 #include <vector>
 
@@ -82,6 +83,45 @@ TEST(FrameLoop, NextPassStartsAgainFromTheLastRowAndObjectsCarryOn) {
     EXPECT_EQ(rec.rows.front(), 1);
     EXPECT_EQ(game.o().kind[kFirstWreckSlot], kKindWreck);
     EXPECT_EQ(game.o().y[kFirstWreckSlot], 10 + 17);
+}
+
+TEST(FrameLoop, AFirstPassFromARowStartsThereAndNoObjectOfTheRowsBelowIt) {
+    // Rows 0..5, a still object (code 1) in column c of row c; the pass starts at fromRow.
+    const struct Case {
+        int fromRow;
+        int firstRow;
+        int frames;
+        std::vector<double> objectsX; // the columns whose objects started, as x, in order
+    } cases[] = {
+        {3, 3, 3 * 16 + 1, {48, 32, 16, 0}},
+        {0, 0, 1, {0}},
+        {5, 5, 5 * 16 + 1, {80, 64, 48, 32, 16, 0}}, // the last row: as without it
+        {-1, 5, 5 * 16 + 1, {80, 64, 48, 32, 16, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fromRow);
+        Game game;
+        auto& g = game.g();
+        g.lastRow = 5;
+        for (int row = 0; row <= 5; ++row) g.mapCells[static_cast<size_t>(row * kMapColumns + row)] = 0x0106;
+        Recorder rec;
+        FrameServices services = rec.services();
+        services.renderFrame = [&rec, inner = services.renderFrame](GameState& s) {
+            inner(s);
+            startRowObjects(s);
+        };
+        runPass(g, services, c.fromRow);
+        EXPECT_EQ(static_cast<int>(rec.counters.size()), c.frames);
+        EXPECT_EQ(rec.rows.front(), c.firstRow);
+        std::vector<double> started;
+        for (int slot = kFirstGroundSlot; slot < kFirstGroundSlot + kGroundCount; ++slot)
+            if (game.o().kind[slot] != 0) started.push_back(game.o().x[slot]);
+        EXPECT_EQ(started, c.objectsX);
+        // The next pass comes from the last row again.
+        rec.rows.clear();
+        runPass(g, rec.services());
+        EXPECT_EQ(rec.rows.front(), 5);
+    }
 }
 
 TEST(FrameLoop, AimersSeeTheShipWhereTheInputStepLeftIt) {

@@ -14,8 +14,9 @@ using replay::kHeaderSize;
 
 namespace {
 
-std::vector<uint8_t> recordingBytes(uint8_t speedFactor, uint8_t wait, size_t frames) {
+std::vector<uint8_t> recordingBytes(uint8_t speedFactor, uint8_t wait, size_t frames, int32_t startRow = -1) {
     replay::Header h;
+    if (startRow >= 0) h.version = 2, h.startRow = startRow;
     h.speedFactor = speedFactor;
     h.frameWait = wait;
     h.seed = 0x04030201;
@@ -36,6 +37,10 @@ TEST(Replay, HeaderIsLaidOutLittleEndianAsDocumented) {
                                "\x11\x12\x13\x14\x15\x16\x17\x18\x21\x22\x23\x24\x25\x26\x27\x28",
                                kHeaderSize);
     EXPECT_EQ(asText(recordingBytes(2, 1, 0)), expected);
+    // Version 2: the start row after the 32 bytes of version 1.
+    std::string fromRow = expected + std::string("\x2c\x01", 2);
+    fromRow[8] = 2;
+    EXPECT_EQ(asText(recordingBytes(2, 1, 0, 300)), fromRow);
 }
 
 TEST(Replay, BrokenRecordingsAreRefusedWithTheReason) {
@@ -70,6 +75,14 @@ TEST(Replay, BrokenRecordingsAreRefusedWithTheReason) {
         {"X while measuring", with(good, kHeaderSize + 5, kKeyBitShot), "frame 5 holds keys 0x01", 0},
         {"space in the game", with(good, kHeaderSize + 230, kKeyBitSpace), "frame 230 holds keys 0x04", 0},
         {"top bit", with(good, kHeaderSize + 239, 0x80), "frame 239 holds keys 0x80", 0},
+        {"version 2 from row 0", recordingBytes(2, 1, 240, 0), "", 240},
+        {"version 2 from row 1000", recordingBytes(2, 1, 240, 1000), "", 240},
+        {"version 2 from row 1001", recordingBytes(2, 1, 240, 1001), "its start row 1001 is past any map", 0},
+        {"version 2 cut header", {good.begin(), good.begin() + 33}, "", 1},
+        {"version 2 without its start row", with({good.begin(), good.begin() + 33}, 8, 2),
+         "its header is cut off after 33 of 34 bytes", 0},
+        {"version 3", with(good, 8, 3),
+         "it is a recording of format version 3, newer than this program reads (2)", 0},
     };
     for (const Case& c : cases) {
         const auto read = replay::parseRecording(c.bytes);
@@ -78,8 +91,10 @@ TEST(Replay, BrokenRecordingsAreRefusedWithTheReason) {
         EXPECT_EQ(read.recording ? read.recording->keys.size() : 0, c.frames) << c.what;
         if (!read.recording) continue;
         // Every field read back from where it was written.
-        EXPECT_EQ(asText(c.bytes).substr(0, kHeaderSize),
-                  asText(replay::encodeHeader(read.recording->header)));
+        const std::string header = asText(replay::encodeHeader(read.recording->header));
+        EXPECT_EQ(asText(c.bytes).substr(0, header.size()), header) << c.what;
+        EXPECT_EQ(header.size(), read.recording->header.version == 1 ? kHeaderSize : kHeaderSize + 2)
+            << c.what;
     }
 }
 

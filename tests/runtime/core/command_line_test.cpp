@@ -7,7 +7,10 @@ namespace {
 using Action = rt::CommandLine::Action;
 
 const rt::ProgramInfo kProgram{
-    "prog", "A program.", {{"--scale", "N", "window scale"}, {"--quiet", "", "say less"}}, "Files: none.\n"};
+    "prog",
+    "A program.",
+    {{"--scale", "N", "window scale"}, {"--quiet", "", "say less"}, {"--out", "FILE", "write", true}},
+    "Files: none.\n"};
 
 TEST(CommandLine, ParsesOptionsAndRefusesWhatItDoesNotKnow) {
     struct Case {
@@ -34,6 +37,10 @@ TEST(CommandLine, ParsesOptionsAndRefusesWhatItDoesNotKnow) {
         {{"--scale"}, Action::Error, {}, "prog: option '--scale' needs a value (N)\n"},
         {{"--quiet=yes"}, Action::Error, {}, "prog: option '--quiet' takes no value\n"},
         {{"--quiet", "--quiet"}, Action::Error, {}, "prog: option '--quiet' given twice\n"},
+        {{"--out"}, Action::Run, {{"--out", ""}}, ""},
+        {{"--out", "x.tmx"}, Action::Run, {{"--out", "x.tmx"}}, ""},
+        {{"--out", "--quiet"}, Action::Run, {{"--out", ""}, {"--quiet", ""}}, ""},
+        {{"--out=-x"}, Action::Run, {{"--out", "-x"}}, ""},
     };
     for (const Case& c : cases) {
         std::string line;
@@ -75,10 +82,11 @@ TEST(CommandLine, HelpListsEveryOptionInAlignedColumnsThenTheEpilogue) {
                                        "A program.\n"
                                        "\n"
                                        "Options:\n"
-                                       "  --scale N  window scale\n"
-                                       "  --quiet    say less\n"
-                                       "  --help     print this help and exit\n"
-                                       "  --version  print the version and exit\n"
+                                       "  --scale N     window scale\n"
+                                       "  --quiet       say less\n"
+                                       "  --out [FILE]  write\n"
+                                       "  --help        print this help and exit\n"
+                                       "  --version     print the version and exit\n"
                                        "\n"
                                        "Files: none.\n");
     EXPECT_EQ(rt::versionText(kProgram), "prog 1.0.0\n");
