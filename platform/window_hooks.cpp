@@ -22,6 +22,12 @@ void injectKey(int vk, bool down) {
     });
 }
 
+uint64_t presentCount() {
+    uint64_t count = 0;
+    runOnWindowThread([&] { count = local().presents; });
+    return count;
+}
+
 double presentTimed() {
     double seconds = -1;
     runOnWindowThread([&] {

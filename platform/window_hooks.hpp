@@ -31,6 +31,8 @@ pixels::Bitmap presentedPixels();
 // and the black around the picture included.
 pixels::Bitmap shownPixels();
 
+// How many pictures the window has presented so far.
+uint64_t presentCount();
 // Presents the client framebuffer at once, as the window thread does when asked to: the seconds
 // of processor time the window thread took for it, for benchmarks (-1 without an open window).
 double presentTimed();

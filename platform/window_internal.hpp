@@ -83,6 +83,7 @@ struct Local {
     bool softwareRenderer = false;
     bool viewKept = false;
     int32_t viewWidth = 0, viewHeight = 0;
+    uint64_t presents = 0; // how many the window has made
     bool fullscreen = false;
     // A window size this thread asked for and the desktop has not reported yet (0: none). Until
     // it comes, the sizes reported are the old ones, and the program must not follow them.

@@ -240,6 +240,7 @@ void present() {
     // With vsync this waits for the display's refresh here, on the window thread; what the
     // program draws meanwhile is shown by the next present.
     SDL_RenderPresent(l.renderer);
+    ++l.presents;
 }
 
 void paint() {

@@ -142,6 +142,8 @@ class WindowThread : public testing::Test {
     void SetUp() override {
         win::start({[](int32_t, int32_t, int32_t w, int32_t) { createdWidth.store(w); },
                     [](int32_t w, int32_t) {
+                        // As the program's drawing does, the paint asks for a present.
+                        win::requestPresent();
                         paints.fetch_add(1);
                         int32_t widest = widestPaint.load();
                         while (w > widest && !widestPaint.compare_exchange_weak(widest, w)) {
@@ -233,6 +235,21 @@ TEST_F(WindowThread, RequestedPaintsRunBeforeFlushReturns) {
     win::requestPaint();
     win::flush();
     EXPECT_GT(paints.load(), before);
+}
+
+// A paint is presented once, the present its own drawing asked for included; a present asked for
+// on its own is made once.
+TEST_F(WindowThread, EachPaintOrRequestPresentsOnce) {
+    for (const bool paint : {true, false, true}) {
+        win::flush();
+        const uint64_t before = win::presentCount();
+        if (paint)
+            win::requestPaint();
+        else
+            win::requestPresent();
+        win::flush();
+        EXPECT_EQ(win::presentCount() - before, 1u) << (paint ? "a paint" : "a present");
+    }
 }
 
 // Key events of the video library take the real path: key-state table and, unless it is a
