@@ -12,7 +12,12 @@
 // largest whole factor that fits, centred on black; leaving it brings the window back at its
 // scale. The program sees no change: its client size, framebuffer and the pixels read back stay
 // as they were, and these keys reach neither the key-state table nor the keyDown callback.
+//
+// F12 saves the program's picture at its client size as a PNG file in the desktop's pictures
+// folder (platform/screenshot.hpp), in a folder named by the instance name, says on stderr where
+// it went and tells the program through pictureSaved. F12 too reaches nothing else.
 #include "platform/pixels.hpp"
+#include "platform/screenshot.hpp"
 
 #include <cstdint>
 #include <functional>
@@ -24,6 +29,11 @@
 // Tests and tools reach further in (window_hooks.hpp): keys and controllers made in software, and
 // what the window shows read back.
 namespace platform::window {
+
+// Copies the pixels to present into the window's surface: called on the window thread with the
+// destination, which is clientWidth x clientHeight pixels in 0x00BBGGRR order, row pitch in pixels.
+using PresentSource =
+    std::function<void(uint32_t* destination, int32_t width, int32_t height, int32_t pitch)>;
 
 // What the window thread tells its owner. Every callback runs on the window thread.
 struct Callbacks {
@@ -41,12 +51,12 @@ struct Callbacks {
     // request: the quit the video library reports beside a window close is the same request.
     // Without a handler the process ends at once with exit code 0.
     std::function<void()> closeRequested;
+    // The program's own picture for F12, as the present source gives it but without what the
+    // program lays over it for the moment (a pause sign, a notice). Empty: the present source's.
+    PresentSource picture;
+    // F12 saved the window's picture, or could not (saved.error says why).
+    std::function<void(const screenshot::Saved& saved)> pictureSaved;
 };
-
-// Copies the pixels to present into the window's surface: called on the window thread with the
-// destination, which is clientWidth x clientHeight pixels in 0x00BBGGRR order, row pitch in pixels.
-using PresentSource =
-    std::function<void(uint32_t* destination, int32_t width, int32_t height, int32_t pitch)>;
 
 // Who the window is and how large it shows the program.
 struct Setup {

@@ -11,6 +11,7 @@
 //   window_x11.cpp     the window's identity on X11 (class, icons) and the X resource database
 //   window_keys.cpp    key events to virtual-key codes, system keys, the path of a key
 //   window_hooks.cpp   keys, controllers and close requests made in software, for tests
+//   window_screenshot.cpp  F12: the program's picture saved as a PNG file
 #include "platform/window.hpp"
 #include "platform/window_hooks.hpp"
 
@@ -110,6 +111,11 @@ void workArea(int32_t& width, int32_t& height);
 // window_keys.cpp (window thread)
 // A key event's path: the view's keys, else the key-state table and the keyDown callback.
 void handleKey(int vk, bool down, uint16_t modifiers, bool repeat);
+
+// window_screenshot.cpp (window thread)
+// F12 (true: it was, and has been handled): saves the program's picture, says where on stderr and
+// tells the program.
+bool handleScreenshotKey(int vk, bool down, bool repeat);
 
 // window_x11.cpp (window thread); each does nothing where the window is not an X11 one.
 // Names the window's instance in WM_CLASS (the class stays "PROMPT"). Before the window is shown.

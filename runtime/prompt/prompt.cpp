@@ -3,6 +3,7 @@
 #include "platform/keys.hpp"
 #include "platform/system.hpp"
 #include "platform/window.hpp"
+#include "runtime/prompt/overlay.hpp"
 
 #include <algorithm>
 #include <array>
@@ -65,6 +66,10 @@ void onKeyDown(int vk) {
     keyLatch.store(static_cast<uint8_t>(vk & 0xFF));
 }
 
+void onPictureSaved(const platform::screenshot::Saved& saved) {
+    promptShowNotice(pictureNotice(saved));
+}
+
 void onCloseRequested() {
     if (!closeRequestsTaken.load()) platform::exitProcess(0);
     pendingCloseRequests.fetch_add(1);
@@ -79,12 +84,14 @@ void promptStart(const platform::window::Setup& setup) {
     if (win::state() == win::State::Open) {
         win::requestPaint();
     } else {
-        win::start(
-            {onCreated, onPaint, onKeyDown, onCloseRequested},
-            [](uint32_t* destination, int32_t width, int32_t height, int32_t pitch) {
-                copyWindowTo(destination, width, height, pitch);
-            },
-            setup);
+        // The window shows the program's picture with what is laid over it for the moment; F12
+        // takes the program's picture alone.
+        win::start({onCreated, onPaint, onKeyDown, onCloseRequested, copyWindowTo, onPictureSaved},
+                   [](uint32_t* destination, int32_t width, int32_t height, int32_t pitch) {
+                       copyWindowTo(destination, width, height, pitch);
+                       drawOverlays(destination, width, height, pitch);
+                   },
+                   setup);
     }
     for (;;) {
         platform::sleepMs(20);
