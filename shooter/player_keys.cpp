@@ -21,7 +21,7 @@ constexpr int32_t kPanelColumns = 15;
 constexpr int32_t kRowPixels = 16;
 constexpr int32_t kPauseSlot = 0, kPauseRow = 1;
 constexpr int32_t kMuteSlot = 1, kMuteRow = 4;
-constexpr int32_t kNoticeRow = 7, kNoticeRows = 8;
+constexpr int32_t kNoticeRow = 7, kNoticeRows = 12;
 
 // The game's texts become CP932 as all its texts do.
 std::string text(std::string_view utf8) {

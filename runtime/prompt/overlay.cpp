@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -153,7 +155,16 @@ void promptShowNotice(const std::vector<std::string>& cp932Lines) {
 
 std::vector<std::string> pictureNotice(const platform::screenshot::Saved& saved) {
     using platform::cp932::fromUtf8;
-    if (saved.ok) return {fromUtf8("画面を保存:"), fromUtf8(saved.path)};
+    if (saved.ok) {
+        // The home folder as "～" (the font draws the ASCII tilde as an overline): the window has
+        // room for little.
+        std::string path = saved.path;
+        const char* home = std::getenv("HOME");
+        const size_t length = home ? std::strlen(home) : 0;
+        if (length > 1 && path.compare(0, length, home) == 0 && path.size() > length && path[length] == '/')
+            path.replace(0, length, "～");
+        return {fromUtf8("画面を保存:"), fromUtf8(path)};
+    }
     return {fromUtf8("画面を保存できません:"), fromUtf8(saved.error)};
 }
 
@@ -177,12 +188,17 @@ std::vector<std::string> wrapText(std::string_view cp932, int32_t columns) {
     std::vector<std::string> lines;
     const size_t width = static_cast<size_t>(std::max(columns, 2)); // room for one double-byte character
     while (lines.empty() || !cp932.empty()) {
-        size_t cut = 0;
+        // Where the line is full, and the last places after a space or slash, and after a dash or
+        // underscore, that would make a shorter line.
+        size_t cut = 0, afterSpace = 0, afterDash = 0;
         while (cut < cp932.size()) {
             const size_t step = platform::font::Font::charLength(cp932.substr(cut));
             if (cut + step > width) break;
+            if (step == 1 && (cp932[cut] == ' ' || cp932[cut] == '/')) afterSpace = cut + 1;
+            if (step == 1 && (cp932[cut] == '-' || cp932[cut] == '_')) afterDash = cut + 1;
             cut += step;
         }
+        if (cut < cp932.size()) cut = afterSpace ? afterSpace : afterDash ? afterDash : cut;
         lines.emplace_back(cp932.substr(0, cut));
         cp932.remove_prefix(cut);
     }

@@ -27,15 +27,17 @@ void promptSetNoticeArea(int32_t x, int32_t y, int32_t columns, int32_t rows);
 inline constexpr int32_t kNoticeMs = 4000;
 // Shows the notice (CP932 lines) in the notice area for kNoticeMs.
 void promptShowNotice(const std::vector<std::string>& cp932Lines);
-// What the notice of F12 says (CP932): where the picture went, or why it did not.
+// What the notice of F12 says (CP932): where the picture went (the home folder as "～"), or why
+// it did not.
 std::vector<std::string> pictureNotice(const platform::screenshot::Saved& saved);
 
 // Lays the overlays shown now over a picture of the client area (row pitch in pixels), as the
 // window presents it.
 void drawOverlays(uint32_t* destination, int32_t width, int32_t height, int32_t pitch);
 
-// CP932 text cut into lines of at most `columns` bytes, each cut on a character boundary (a
-// double-byte character never split); at least one line.
+// CP932 text cut into lines of at most `columns` bytes: after the line's last space or slash, else
+// after its last dash or underscore, else where it is full, never inside a double-byte character;
+// at least one line.
 std::vector<std::string> wrapText(std::string_view cp932, int32_t columns);
 
 } // namespace prompt

@@ -24,6 +24,7 @@ namespace win = platform::window;
 using platform::cp932::fromUtf8;
 using platform::pixels::Bitmap;
 
+// Cut after a space or slash, else a dash or underscore, else where the line is full.
 TEST(WrapText, CutsOnCharacterBoundaries) {
     const struct {
         const char* utf8;
@@ -35,6 +36,11 @@ TEST(WrapText, CutsOnCharacterBoundaries) {
         {"abcdefghij", 10, {"abcdefghij"}},
         {"abcdefghijk", 10, {"abcdefghij", "k"}},
         {"/root/Pictures/shooter/a.png", 15, {"/root/Pictures/", "shooter/a.png"}},
+        {"~/Pictures/shooter/shooter-2026-12-09_10-19-41.png",
+         15,
+         {"~/Pictures/", "shooter/", "shooter-2026-", "12-09_10-19-", "41.png"}},
+        {"cannot write /x: No space", 12, {"cannot ", "write /x: ", "No space"}},
+        {"ダab", 3, {"ダa", "b"}}, // the trail byte of ダ is the code of "_": no place to cut
         {"画面を保存:", 5, {"画面", "を保", "存:"}}, // a double-byte character is never split
         {"a画面", 2, {"a", "画", "面"}},
         {"画", 1, {"画"}}, // room for one double-byte character at least
@@ -47,8 +53,12 @@ TEST(WrapText, CutsOnCharacterBoundaries) {
 }
 
 TEST(PictureNotice, SaysWhereOrWhy) {
-    const std::vector<std::string> saved = prompt::pictureNotice({true, "/home/a/Pictures/shooter/x.png", ""});
-    EXPECT_EQ(saved, (std::vector<std::string>{fromUtf8("画面を保存:"), "/home/a/Pictures/shooter/x.png"}));
+    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+    ASSERT_GT(home.size(), 1u);
+    const std::vector<std::string> saved = prompt::pictureNotice({true, home + "/Pictures/shooter/x.png", ""});
+    EXPECT_EQ(saved, (std::vector<std::string>{fromUtf8("画面を保存:"), fromUtf8("～/Pictures/shooter/x.png")}));
+    const std::vector<std::string> elsewhere = prompt::pictureNotice({true, home + "x/Pictures/y.png", ""});
+    EXPECT_EQ(elsewhere[1], home + "x/Pictures/y.png") << "a folder beside the home is no home";
     const std::vector<std::string> failed = prompt::pictureNotice({false, "", "cannot write /x: Disk full"});
     EXPECT_EQ(failed, (std::vector<std::string>{fromUtf8("画面を保存できません:"), "cannot write /x: Disk full"}));
 }
