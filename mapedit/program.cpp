@@ -135,8 +135,8 @@ void runMapedit(int32_t scale) {
     // The window's notices (F12's saved picture) go right of the view, between the palette and the
     // prompt, where the editor writes nothing.
     const platform::font::CellSize cell = prompt::cellSize();
-    prompt::promptSetNoticeArea(cell.width * kTextColumn, cell.height * 11, parts::kScreenColumns - kTextColumn,
-                                parts::kPromptRow - 1 - 11);
+    prompt::promptSetNoticeArea(cell.width * kTextColumn, cell.height * 11,
+                                parts::kScreenColumns - kTextColumn, parts::kPromptRow - 1 - 11);
 
     // The pictures are the program's globals: released in storage order by the clean-up.
     static EditorPictures pictures;

@@ -86,12 +86,13 @@ void promptStart(const platform::window::Setup& setup) {
     } else {
         // The window shows the program's picture with what is laid over it for the moment; F12
         // takes the program's picture alone.
-        win::start({onCreated, onPaint, onKeyDown, onCloseRequested, copyWindowTo, onPictureSaved},
-                   [](uint32_t* destination, int32_t width, int32_t height, int32_t pitch) {
-                       copyWindowTo(destination, width, height, pitch);
-                       drawOverlays(destination, width, height, pitch);
-                   },
-                   setup);
+        win::start(
+            {onCreated, onPaint, onKeyDown, onCloseRequested, copyWindowTo, onPictureSaved},
+            [](uint32_t* destination, int32_t width, int32_t height, int32_t pitch) {
+                copyWindowTo(destination, width, height, pitch);
+                drawOverlays(destination, width, height, pitch);
+            },
+            setup);
     }
     for (;;) {
         platform::sleepMs(20);

@@ -30,9 +30,9 @@ TEST(PicturesFolder, FoundAsTheDesktopFindsIt) {
     struct Case {
         const char* what;
         std::map<std::string, std::string> env; // HOME is H unless given (and "-" leaves it unset)
-        const char* userDirsAt;                  // where user-dirs.dirs lies below H, or nullptr
+        const char* userDirsAt;                 // where user-dirs.dirs lies below H, or nullptr
         const char* userDirs;
-        std::string expected;                    // "{H}" for the home, "{P}" for the password entry's
+        std::string expected; // "{H}" for the home, "{P}" for the password entry's
     };
     const Case cases[] = {
         {"nothing set", {}, nullptr, "", "{H}/Pictures"},
@@ -41,27 +41,51 @@ TEST(PicturesFolder, FoundAsTheDesktopFindsIt) {
         {"among comments and other folders",
          {},
          ".config",
-         "# written by the desktop\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\n  XDG_PICTURES_DIR = \"$HOME/Fotos\"\r\n"
+         "# written by the desktop\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\n  XDG_PICTURES_DIR = "
+         "\"$HOME/Fotos\"\r\n"
          "XDG_VIDEOS_DIR=\"$HOME/Videos\"\n",
          "{H}/Fotos"},
-        {"the last line counts", {}, ".config", "XDG_PICTURES_DIR=\"$HOME/a\"\nXDG_PICTURES_DIR=\"$HOME/b\"\n",
+        {"the last line counts",
+         {},
+         ".config",
+         "XDG_PICTURES_DIR=\"$HOME/a\"\nXDG_PICTURES_DIR=\"$HOME/b\"\n",
          "{H}/b"},
         {"the home itself", {}, ".config", "XDG_PICTURES_DIR=\"$HOME\"\n", "{H}"},
         {"trailing slashes go", {}, ".config", "XDG_PICTURES_DIR=\"$HOME/Pics//\"\n", "{H}/Pics"},
-        {"an escaped quote", {}, ".config", "XDG_PICTURES_DIR=\"$HOME/My \\\"Pics\\\"\"\n", "{H}/My \"Pics\""},
-        {"a relative value is passed over", {}, ".config", "XDG_PICTURES_DIR=\"Pictures2\"\n", "{H}/Pictures"},
+        {"an escaped quote",
+         {},
+         ".config",
+         "XDG_PICTURES_DIR=\"$HOME/My \\\"Pics\\\"\"\n",
+         "{H}/My \"Pics\""},
+        {"a relative value is passed over",
+         {},
+         ".config",
+         "XDG_PICTURES_DIR=\"Pictures2\"\n",
+         "{H}/Pictures"},
         {"not the home variable", {}, ".config", "XDG_PICTURES_DIR=\"$HOMEWORK/x\"\n", "{H}/Pictures"},
         {"no closing quote", {}, ".config", "XDG_PICTURES_DIR=\"$HOME/open\n", "{H}/Pictures"},
         {"another folder's name only", {}, ".config", "XDG_PICTURES_DIRS=\"$HOME/no\"\n", "{H}/Pictures"},
-        {"XDG_CONFIG_HOME is read", {{"XDG_CONFIG_HOME", "{H}/conf"}}, "conf", "XDG_PICTURES_DIR=\"$HOME/c\"\n",
+        {"XDG_CONFIG_HOME is read",
+         {{"XDG_CONFIG_HOME", "{H}/conf"}},
+         "conf",
+         "XDG_PICTURES_DIR=\"$HOME/c\"\n",
          "{H}/c"},
-        {"instead of ~/.config", {{"XDG_CONFIG_HOME", "{H}/conf"}}, ".config", "XDG_PICTURES_DIR=\"$HOME/c\"\n",
+        {"instead of ~/.config",
+         {{"XDG_CONFIG_HOME", "{H}/conf"}},
+         ".config",
+         "XDG_PICTURES_DIR=\"$HOME/c\"\n",
          "{H}/Pictures"},
-        {"a relative XDG_CONFIG_HOME counts for nothing", {{"XDG_CONFIG_HOME", "conf"}}, ".config",
-         "XDG_PICTURES_DIR=\"$HOME/d\"\n", "{H}/d"},
+        {"a relative XDG_CONFIG_HOME counts for nothing",
+         {{"XDG_CONFIG_HOME", "conf"}},
+         ".config",
+         "XDG_PICTURES_DIR=\"$HOME/d\"\n",
+         "{H}/d"},
         {"the variable where the file has none", {{"XDG_PICTURES_DIR", "$HOME/Env"}}, nullptr, "", "{H}/Env"},
-        {"the file before the variable", {{"XDG_PICTURES_DIR", "/env"}}, ".config",
-         "XDG_PICTURES_DIR=\"$HOME/File\"\n", "{H}/File"},
+        {"the file before the variable",
+         {{"XDG_PICTURES_DIR", "/env"}},
+         ".config",
+         "XDG_PICTURES_DIR=\"$HOME/File\"\n",
+         "{H}/File"},
         {"an absolute variable", {{"XDG_PICTURES_DIR", "/env/pics/"}}, nullptr, "", "/env/pics"},
         {"a relative variable is passed over", {{"XDG_PICTURES_DIR", "pics"}}, nullptr, "", "{H}/Pictures"},
         {"a folder in the file's place", {}, ".config/user-dirs.dirs", nullptr, "{H}/Pictures"},
@@ -72,7 +96,8 @@ TEST(PicturesFolder, FoundAsTheDesktopFindsIt) {
         TempDir dir;
         const std::string home = dir.path().string();
         const auto fill = [&](std::string v) {
-            for (const auto& [from, to] : {std::pair<std::string, std::string>{"{H}", home}, {"{P}", passwordHome()}})
+            for (const auto& [from, to] :
+                 {std::pair<std::string, std::string>{"{H}", home}, {"{P}", passwordHome()}})
                 if (v.rfind(from, 0) == 0) v = to + v.substr(from.size());
             return v;
         };

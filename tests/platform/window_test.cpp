@@ -158,11 +158,11 @@ class WindowThread : public testing::Test {
                         while (w > widest && !widestPaint.compare_exchange_weak(widest, w)) {
                         }
                     },
-                    [](int vk) { lastKeyDown.store(vk); },
-                    [] { closeRequests.fetch_add(1); },
+                    [](int vk) { lastKeyDown.store(vk); }, [] { closeRequests.fetch_add(1); },
                     [](uint32_t* destination, int32_t width, int32_t height, int32_t pitch) {
                         for (int32_t y = 0; y < height; ++y)
-                            for (int32_t x = 0; x < width; ++x) destination[y * pitch + x] = ownPictureAt(x, y);
+                            for (int32_t x = 0; x < width; ++x)
+                                destination[y * pitch + x] = ownPictureAt(x, y);
                     },
                     [](const platform::screenshot::Saved& saved) {
                         std::lock_guard lock(savesMutex);
@@ -174,7 +174,8 @@ class WindowThread : public testing::Test {
                    });
         // At most a minute, far above what a loaded sanitizer's build takes to open the window.
         const uint32_t start = platform::tickCount();
-        while (win::state() == win::State::Starting && platform::tickCount() - start < 60000) platform::sleepMs(1);
+        while (win::state() == win::State::Starting && platform::tickCount() - start < 60000)
+            platform::sleepMs(1);
         ASSERT_EQ(win::state(), win::State::Open)
             << (win::state() == win::State::Starting ? "gave up after 60 s waiting for the window to open"
                                                      : win::failureReason());
@@ -478,7 +479,8 @@ TEST_F(WindowThread, F12SavesTheProgramsOwnPictureAndTellsTheProgram) {
         EXPECT_EQ(lastKeyDown.load(), 0) << c.what << ": F12 reached the key latch";
         EXPECT_FALSE(platform::keys::isKeyDown(platform::keys::functionKey(12))) << c.what;
         const std::vector<platform::screenshot::Saved> now = savesSoFar();
-        ASSERT_EQ(now.size(), before + 1) << c.what << ": the program was told " << now.size() - before << " times";
+        ASSERT_EQ(now.size(), before + 1)
+            << c.what << ": the program was told " << now.size() - before << " times";
         const platform::screenshot::Saved& saved = now.back();
         if (*c.error) {
             EXPECT_FALSE(saved.ok) << c.what;

@@ -51,7 +51,10 @@ TEST(PlayerKeys, PauseAndMuteBetweenFrames) {
         bool mutedAfter;
     } cases[] = {
         {"no key", {{}}, {}, false},
-        {"P holds the game until P again", {{kP}, {}, {}, {kP}}, {"pause", "wait", "wait", "wait", "go on"}, false},
+        {"P holds the game until P again",
+         {{kP}, {}, {}, {kP}},
+         {"pause", "wait", "wait", "wait", "go on"},
+         false},
         {"the Pause key as well", {{kPauseKey}, {kPauseKey}}, {"pause", "wait", "go on"}, false},
         {"one key pauses, the other ends it", {{kP}, {kPauseKey}}, {"pause", "wait", "go on"}, false},
         {"paused and ended before the look", {{kP, kP}}, {}, false},

@@ -55,12 +55,15 @@ TEST(WrapText, CutsOnCharacterBoundaries) {
 TEST(PictureNotice, SaysWhereOrWhy) {
     const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
     ASSERT_GT(home.size(), 1u);
-    const std::vector<std::string> saved = prompt::pictureNotice({true, home + "/Pictures/shooter/x.png", ""});
-    EXPECT_EQ(saved, (std::vector<std::string>{fromUtf8("画面を保存:"), fromUtf8("～/Pictures/shooter/x.png")}));
+    const std::vector<std::string> saved =
+        prompt::pictureNotice({true, home + "/Pictures/shooter/x.png", ""});
+    EXPECT_EQ(saved,
+              (std::vector<std::string>{fromUtf8("画面を保存:"), fromUtf8("～/Pictures/shooter/x.png")}));
     const std::vector<std::string> elsewhere = prompt::pictureNotice({true, home + "x/Pictures/y.png", ""});
     EXPECT_EQ(elsewhere[1], home + "x/Pictures/y.png") << "a folder beside the home is no home";
     const std::vector<std::string> failed = prompt::pictureNotice({false, "", "cannot write /x: Disk full"});
-    EXPECT_EQ(failed, (std::vector<std::string>{fromUtf8("画面を保存できません:"), "cannot write /x: Disk full"}));
+    EXPECT_EQ(failed,
+              (std::vector<std::string>{fromUtf8("画面を保存できません:"), "cannot write /x: Disk full"}));
 }
 
 constexpr platform::pixels::Colour kRed = 0x0000FF, kWhite = 0xFFFFFF;
