@@ -30,11 +30,6 @@
 // what the window shows read back.
 namespace platform::window {
 
-// Copies the pixels to present into the window's surface: called on the window thread with the
-// destination, which is clientWidth x clientHeight pixels in 0x00BBGGRR order, row pitch in pixels.
-using PresentSource =
-    std::function<void(uint32_t* destination, int32_t width, int32_t height, int32_t pitch)>;
-
 // What the window thread tells its owner. Every callback runs on the window thread.
 struct Callbacks {
     // The window exists: screen size and initial client size.
@@ -51,12 +46,18 @@ struct Callbacks {
     // request: the quit the video library reports beside a window close is the same request.
     // Without a handler the process ends at once with exit code 0.
     std::function<void()> closeRequested;
-    // The program's own picture for F12, as the present source gives it but without what the
-    // program lays over it for the moment (a pause sign, a notice). Empty: the present source's.
-    PresentSource picture;
+    // The program's own picture for F12, copied as the present source below copies it but without
+    // what the program lays over it for the moment (a pause sign, a notice). Empty: the present
+    // source's.
+    std::function<void(uint32_t* destination, int32_t width, int32_t height, int32_t pitch)> picture;
     // F12 saved the window's picture, or could not (saved.error says why).
     std::function<void(const screenshot::Saved& saved)> pictureSaved;
 };
+
+// Copies the pixels to present into the window's surface: called on the window thread with the
+// destination, which is clientWidth x clientHeight pixels in 0x00BBGGRR order, row pitch in pixels.
+using PresentSource =
+    std::function<void(uint32_t* destination, int32_t width, int32_t height, int32_t pitch)>;
 
 // Who the window is and how large it shows the program.
 struct Setup {
