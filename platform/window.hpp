@@ -109,11 +109,28 @@ std::optional<bool> showMessageBox(const std::string& utf8Text, const std::strin
 // a scale x scale block, scale the largest whole factor that fits (at least 1), and the picture's
 // top-left corner lies at (x, y), centred (an odd pixel left over goes to the right or bottom). A
 // picture larger than the screen keeps scale 1 and its middle shows (x or y negative).
+// width and height are the picture's size as shown (the client size times the scale).
 struct Placement {
     int32_t scale = 1, x = 0, y = 0;
+    int32_t width = 0, height = 0;
 };
 Placement fullscreenPlacement(int32_t clientWidth, int32_t clientHeight, int32_t screenWidth,
                               int32_t screenHeight);
+// Where a window of any size shows the client area: as the fullscreen view places it, except that
+// a window too small for the picture at scale 1 shows all of it shrunk to fit, keeping its aspect
+// and centred (scale 0, width and height the shrunk size, at least 1 x 1).
+Placement windowPlacement(int32_t clientWidth, int32_t clientHeight, int32_t windowWidth,
+                          int32_t windowHeight);
+
+// A point of the view (window pixels) as a pixel of the program's picture, under the placement
+// that shows it: the pixel whose block (or shrunk share) holds the point. Points off the picture
+// give pixels outside the client area, with inside false.
+struct ProgramPoint {
+    int32_t x = 0, y = 0;
+    bool inside = false;
+};
+ProgramPoint programPoint(const Placement& placement, int32_t clientWidth, int32_t clientHeight,
+                          int32_t viewX, int32_t viewY);
 
 // The scale the desktop asks for: Xft.dpi of the X resource database divided by 96, rounded
 // down, where the database has it; else GDK_SCALE, a whole number; else 1. At least 1, at most

@@ -5,6 +5,7 @@
 #include "platform/window_internal.hpp"
 
 #include <algorithm>
+#include <climits>
 
 namespace platform::window::internal {
 
@@ -219,7 +220,7 @@ bool handleViewKey(int vk, bool down, uint16_t modifiers, bool repeat) {
 Placement viewPlacement(int32_t surfaceWidth, int32_t surfaceHeight) {
     const Local& l = local();
     if (l.fullscreen) return fullscreenPlacement(l.clientWidth, l.clientHeight, surfaceWidth, surfaceHeight);
-    return {l.scale, 0, 0};
+    return {l.scale, 0, 0, l.clientWidth * l.scale, l.clientHeight * l.scale};
 }
 
 pixels::Bitmap readSurface() {
@@ -244,7 +245,42 @@ Placement fullscreenPlacement(int32_t clientWidth, int32_t clientHeight, int32_t
     // Halved rounding down, also below zero: the odd pixel goes to the right or bottom.
     const auto half = [](int64_t v) { return static_cast<int32_t>(v >= 0 ? v / 2 : -((-v + 1) / 2)); };
     return {scale, half(int64_t{screenWidth} - int64_t{clientWidth} * scale),
-            half(int64_t{screenHeight} - int64_t{clientHeight} * scale)};
+            half(int64_t{screenHeight} - int64_t{clientHeight} * scale), clientWidth * scale,
+            clientHeight * scale};
+}
+
+Placement windowPlacement(int32_t clientWidth, int32_t clientHeight, int32_t windowWidth,
+                          int32_t windowHeight) {
+    if (clientWidth <= 0 || clientHeight <= 0 || windowWidth <= 0 || windowHeight <= 0 ||
+        (windowWidth >= clientWidth && windowHeight >= clientHeight))
+        return fullscreenPlacement(clientWidth, clientHeight, windowWidth, windowHeight);
+    // The side that limits the picture fills the window; the other keeps the aspect, rounded to
+    // the nearest pixel.
+    const int64_t cw = clientWidth, ch = clientHeight, ww = windowWidth, wh = windowHeight;
+    int64_t w = ww, h = wh;
+    if (ww * ch <= wh * cw)
+        h = std::max<int64_t>(1, (ch * ww * 2 + cw) / (cw * 2));
+    else
+        w = std::max<int64_t>(1, (cw * wh * 2 + ch) / (ch * 2));
+    return {0, static_cast<int32_t>((ww - w) / 2), static_cast<int32_t>((wh - h) / 2),
+            static_cast<int32_t>(w), static_cast<int32_t>(h)};
+}
+
+ProgramPoint programPoint(const Placement& placement, int32_t clientWidth, int32_t clientHeight,
+                          int32_t viewX, int32_t viewY) {
+    // Division rounding down, also below zero, so a point left of or above the picture is never
+    // taken for its first column or row.
+    const auto floorDiv = [](int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); };
+    const auto map = [&](int32_t v, int32_t origin, int32_t shown, int32_t own) -> int32_t {
+        if (shown <= 0 || own <= 0) return v - origin;
+        const int64_t p = floorDiv((int64_t{v} - origin) * own, shown);
+        return static_cast<int32_t>(std::clamp<int64_t>(p, INT32_MIN, INT32_MAX));
+    };
+    ProgramPoint out;
+    out.x = map(viewX, placement.x, placement.width, clientWidth);
+    out.y = map(viewY, placement.y, placement.height, clientHeight);
+    out.inside = out.x >= 0 && out.y >= 0 && out.x < clientWidth && out.y < clientHeight;
+    return out;
 }
 
 } // namespace platform::window

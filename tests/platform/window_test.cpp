@@ -387,6 +387,87 @@ TEST(FullscreenView, PlacementTable) {
     }
 }
 
+// A window of any size: the fullscreen rule where the picture fits, else all of it shrunk.
+TEST(WindowView, PlacementOfAnyWindowSize) {
+    struct Row {
+        int32_t clientWidth, clientHeight, windowWidth, windowHeight;
+        win::Placement expected;
+    };
+    const Row rows[] = {
+        {640, 490, 640, 490, {1, 0, 0, 640, 490}},      {640, 490, 1500, 1000, {2, 110, 10, 1280, 980}},
+        {640, 490, 1279, 979, {1, 319, 244, 640, 490}}, {640, 490, 1920, 1080, {2, 320, 50, 1280, 980}},
+        {640, 490, 320, 490, {0, 0, 122, 320, 245}},    {640, 490, 640, 245, {0, 160, 0, 320, 245}},
+        {640, 490, 639, 490, {0, 0, 0, 639, 489}},      {640, 490, 1, 1, {0, 0, 0, 1, 1}},
+        {640, 490, 2000, 100, {0, 934, 0, 131, 100}},   {800, 480, 400, 1000, {0, 0, 380, 400, 240}},
+        {640, 490, 0, 0, {1, -320, -245, 640, 490}},
+    };
+    for (const Row& r : rows) {
+        const win::Placement got =
+            win::windowPlacement(r.clientWidth, r.clientHeight, r.windowWidth, r.windowHeight);
+        const win::Placement& e = r.expected;
+        EXPECT_TRUE(got.scale == e.scale && got.x == e.x && got.y == e.y && got.width == e.width &&
+                    got.height == e.height)
+            << r.clientWidth << "x" << r.clientHeight << " in " << r.windowWidth << "x" << r.windowHeight
+            << ": expected scale " << e.scale << " at " << e.x << "," << e.y << " size " << e.width << "x"
+            << e.height << ", got scale " << got.scale << " at " << got.x << "," << got.y << " size "
+            << got.width << "x" << got.height;
+    }
+}
+
+// A point of the view back to the program's pixel: every corner of every block, the pixels just
+// off the picture, and the shrunk view's shares.
+TEST(WindowView, ViewPointToProgramPixel) {
+    struct Row {
+        win::Placement placement;
+        int32_t viewX, viewY;
+        win::ProgramPoint expected;
+    };
+    const win::Placement at1{1, 0, 0, 640, 490}, at2{2, 110, 10, 1280, 980}, at3{3, 1, 2, 1920, 1470},
+        cropped{1, -80, 0, 800, 480}, shrunk{0, 0, 122, 320, 245};
+    const Row rows[] = {
+        {at1, 0, 0, {0, 0, true}},
+        {at1, 639, 489, {639, 489, true}},
+        {at1, 640, 0, {640, 0, false}},
+        {at2, 110, 10, {0, 0, true}},
+        {at2, 111, 11, {0, 0, true}},
+        {at2, 112, 12, {1, 1, true}},
+        {at2, 109, 9, {-1, -1, false}},
+        {at2, 1389, 989, {639, 489, true}},
+        {at2, 1390, 990, {640, 490, false}},
+        {at3, 3, 4, {0, 0, true}},
+        {at3, 4, 5, {1, 1, true}},
+        {at3, 0, 1, {-1, -1, false}},
+        {cropped, 0, 0, {80, 0, true}},
+        {cropped, 639, 479, {719, 479, true}},
+        {shrunk, 0, 122, {0, 0, true}},
+        {shrunk, 1, 123, {2, 2, true}},
+        {shrunk, 319, 366, {638, 488, true}},
+        {shrunk, 160, 121, {320, -2, false}},
+        {shrunk, 0, 367, {0, 490, false}},
+    };
+    for (const Row& r : rows) {
+        const int32_t cw = r.placement.scale == 1 && r.placement.width == 800 ? 800 : 640;
+        const int32_t ch = cw == 800 ? 480 : 490;
+        const win::ProgramPoint got = win::programPoint(r.placement, cw, ch, r.viewX, r.viewY);
+        EXPECT_TRUE(got.x == r.expected.x && got.y == r.expected.y && got.inside == r.expected.inside)
+            << "view " << r.viewX << "," << r.viewY << " under scale " << r.placement.scale << " at "
+            << r.placement.x << "," << r.placement.y << ": expected " << r.expected.x << "," << r.expected.y
+            << (r.expected.inside ? " inside" : " outside") << ", got " << got.x << "," << got.y
+            << (got.inside ? " inside" : " outside");
+    }
+    // Every pixel of a placed picture maps back to itself from each pixel of its block.
+    for (const win::Placement& p :
+         {win::windowPlacement(64, 49, 200, 150), win::windowPlacement(64, 49, 64, 49)})
+        for (int32_t y = 0; y < 49; ++y)
+            for (int32_t x = 0; x < 64; ++x)
+                for (int32_t d = 0; d < p.scale; ++d) {
+                    const win::ProgramPoint got =
+                        win::programPoint(p, 64, 49, p.x + x * p.scale + d, p.y + y * p.scale + d);
+                    ASSERT_TRUE(got.inside && got.x == x && got.y == y)
+                        << x << "," << y << " at scale " << p.scale;
+                }
+}
+
 // Alt+Enter shows the program's picture enlarged and centred on black, and again brings the
 // window back; the program's client size, pixels, key-state table and key latch never change.
 TEST_F(WindowThread, AltEnterTogglesTheFullscreenViewAndBack) {
