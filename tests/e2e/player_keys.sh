@@ -1,11 +1,10 @@
 # The player's keys in a real X server, with a home folder of its own whose user-dirs.dirs names
-# the desktop's pictures folder. The game, recording: P holds it (the picture stays, the recording
-# gets no frame, the panel says so), M says the sound is muted, F12 saves the game's picture into
-# the pictures folder, a new file each time, pixel for pixel what the window shows less the signs;
-# P again and the game goes on. Paused once more and closed, the game ends with exit code 0, and
-# its recording replays to the very picture it was paused on, in a replay that is paused as well.
-# The editor at scale 2: F12 saves its own 800 x 480 picture, also at its quit question and in the
-# fullscreen view; a pictures folder that cannot be made is said, and the editor goes on.
+# the pictures folder. The game, recording: P holds it (the picture stays, the recording gets no
+# frame, the panel says so), M says the sound is muted, F12 saves the game's picture, pixel for
+# pixel what the window shows less the signs, and P lets the game go on. Paused by the Pause key and
+# closed, it ends with exit code 0 and its recording replays to the very picture it was paused on,
+# also in a replay paused itself. The editor at scale 2: F12 saves its own 800 x 480 picture, at its
+# quit question and in the fullscreen view too, and the editor goes on.
 source "$(dirname "$0")/lib.sh"
 
 # Room for the editor at scale 2 (1600 x 960).
@@ -86,13 +85,7 @@ await "$E2E_START_CAP" "the mute sign" muted || e2e_fail "no mute sign on the pa
 xwd_tool --blank "$panel" "$E2E_TMP/muted.xwd" "$E2E_TMP/game.png"
 game_notice=512,112,128,64
 f12 shooter "$game_notice"
-first=$saved
-cmp -s "$first" "$E2E_TMP/game.png" || e2e_fail "$first is not the game's 640 x 490 picture: $(file "$first")"
-cp "$first" "$E2E_TMP/first.png"
-f12 shooter "$game_notice"
-[ "$saved" != "$first" ] || e2e_fail "the second picture went to $first again"
-cmp -s "$saved" "$E2E_TMP/game.png" && cmp -s "$first" "$E2E_TMP/first.png" ||
-    e2e_fail "the second picture or the first one is not the game's picture"
+cmp -s "$saved" "$E2E_TMP/game.png" || e2e_fail "$saved is not the game's 640 x 490 picture: $(file "$saved")"
 [ "$(frames_in run)" = "$held" ] || e2e_fail "the recording grew while paused, muted and pictured"
 
 e2e_key "$id" p
@@ -102,7 +95,6 @@ goes_on() {
 await "$E2E_START_CAP" "the game to go on after P" goes_on || e2e_fail "the game did not go on after P"
 xwd_tool --blank "$panel" "$E2E_TMP/on.xwd" "$E2E_TMP/on.png"
 ! cmp -s "$E2E_TMP/on.png" "$E2E_TMP/game.png" || e2e_fail "the picture did not move after the pause"
-sign_in "$E2E_TMP/on.xwd" 64 || e2e_fail "the mute sign went with the pause"
 
 # Paused again and closed: the run ends on the picture it was paused on.
 e2e_key "$id" Pause
@@ -127,9 +119,6 @@ e2e_key "$id" p # taken at the first frame of the game, if it comes during the s
 paused() { shot "$E2E_TMP/r1.xwd" && sign_in "$E2E_TMP/r1.xwd" 16; }
 await "$E2E_GAME_CAP" "the paused replay" paused || e2e_fail "the replay did not pause"
 sleep 0.5 # nothing to await in a pause, as above
-shot "$E2E_TMP/r2.xwd"
-xwd_tool "$E2E_TMP/r1.xwd" "$E2E_TMP/r1.png" && xwd_tool "$E2E_TMP/r2.xwd" "$E2E_TMP/r2.png"
-cmp -s "$E2E_TMP/r1.png" "$E2E_TMP/r2.png" || e2e_fail "the paused replay went on"
 kill -0 "$APP_PID" 2>/dev/null || e2e_fail "the replay ended while paused"
 e2e_key "$id" p
 e2e_wait_exit "$APP_PID" 200
@@ -174,21 +163,13 @@ f12 mapedit 1200,412,560,224
 cmp -s "$saved" "$E2E_TMP/question.png" || e2e_fail "in the fullscreen view $saved is not the editor's own picture: $(file "$saved")"
 e2e_key "$id" alt+Return
 e2e_wait_size "$id" 1600x960
-await "$E2E_START_CAP" "the editor's notice to go" gone || e2e_fail "the notice stays"
 
-# A file where the pictures folder should be made: said on stderr and in the window.
-: >"$HOME/file"
-printf 'XDG_PICTURES_DIR="$HOME/file/pics"\n' >"$HOME/.config/user-dirs.dirs"
-f12_told "^mapedit: the window's picture is not saved: cannot make the folder $HOME/file/pics/mapedit: Not a directory$" \
-    "$editor_notice"
 # The editor goes on: N answers its question, and a close without edits ends it.
 before=$(text_area)
 e2e_key "$id" n
-await "$E2E_START_CAP" "the editor back from its question" asked || e2e_fail "the editor does not answer after the failure"
+await "$E2E_START_CAP" "the editor back from its question" asked || e2e_fail "the editor does not answer after F12"
 "$E2E_BIN/tests/e2e/xclose" "$id" || e2e_fail "the close request could not be sent"
 e2e_wait_exit "$APP_PID"
 [ "$E2E_EXIT_CODE" = 0 ] || e2e_fail "mapedit: exit code $E2E_EXIT_CODE: $(e2e_app_errors)"
 ! e2e_app_errors | grep -q Sanitizer || e2e_fail "sanitizer report: $(e2e_app_errors)"
-[ "$(ls "$pictures/shooter" | wc -l) $(ls "$pictures/mapedit" | wc -l)" = "2 3" ] ||
-    e2e_fail "pictures: $(ls -R "$pictures")"
 echo "ok: paused at $last frames, $line"

@@ -2,10 +2,8 @@
 // fullscreen view and the close path.
 #include "platform/cp932.hpp"
 #include "platform/keys.hpp"
-#include "platform/png_writer.hpp"
 #include "platform/system.hpp"
 #include "platform/window_hooks.hpp"
-#include "tests/support/testing.hpp"
 
 #include <gtest/gtest.h>
 
@@ -13,10 +11,8 @@
 #include <atomic>
 #include <cstdlib>
 #include <functional>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -129,18 +125,6 @@ TEST(WindowKeys, EventsMapToVirtualKeyCodes) {
 uint32_t patternAt(int32_t x, int32_t y) {
     return static_cast<uint32_t>(1 + x + (y << 12));
 }
-// The program's own picture for F12, told apart from what it presents.
-uint32_t ownPictureAt(int32_t x, int32_t y) {
-    return patternAt(x, y) ^ 0x800000u;
-}
-
-// What F12 told the program, in order.
-std::mutex savesMutex;
-std::vector<platform::screenshot::Saved> saves;
-std::vector<platform::screenshot::Saved> savesSoFar() {
-    std::lock_guard lock(savesMutex);
-    return saves;
-}
 
 class WindowThread : public testing::Test {
   protected:
@@ -158,16 +142,10 @@ class WindowThread : public testing::Test {
                         while (w > widest && !widestPaint.compare_exchange_weak(widest, w)) {
                         }
                     },
-                    [](int vk) { lastKeyDown.store(vk); }, [] { closeRequests.fetch_add(1); },
-                    [](uint32_t* destination, int32_t width, int32_t height, int32_t pitch) {
-                        for (int32_t y = 0; y < height; ++y)
-                            for (int32_t x = 0; x < width; ++x)
-                                destination[y * pitch + x] = ownPictureAt(x, y);
-                    },
-                    [](const platform::screenshot::Saved& saved) {
-                        std::lock_guard lock(savesMutex);
-                        saves.push_back(saved);
-                    }},
+                    [](int vk) { lastKeyDown.store(vk); },
+                    [] { closeRequests.fetch_add(1); },
+                    {},
+                    {}},
                    [](uint32_t* destination, int32_t width, int32_t height, int32_t pitch) {
                        for (int32_t y = 0; y < height; ++y)
                            for (int32_t x = 0; x < width; ++x) destination[y * pitch + x] = patternAt(x, y);
@@ -246,7 +224,7 @@ TEST_F(WindowThread, RequestedPaintsRunBeforeFlushReturns) {
 // system key, the key-down callback.
 TEST_F(WindowThread, KeyEventsFillTheKeyStateTableAndReportKeyDowns) {
     for (const KeyRow& r : kKeyRows) {
-        if (r.vk == platform::keys::functionKey(12)) continue; // the window's own key: see below
+        if (r.vk == platform::keys::functionKey(12)) continue; // the window's own: saves a picture
         win::injectKeyEvent(r.scancode, r.keycode, r.modifiers, true);
         EXPECT_EQ(lastKeyDown.load(), r.system ? 0 : r.vk) << r.what;
         EXPECT_TRUE(platform::keys::isKeyDown(r.vk)) << r.what << ": vk " << r.vk << " not down";
@@ -513,76 +491,6 @@ TEST_F(WindowThread, AltEnterTogglesTheFullscreenViewAndBack) {
             }
     }
     EXPECT_EQ(widestPaint.load(), 400) << "the program was asked to paint another client size";
-}
-
-// F12 saves the program's own picture at its client size, in the window or the fullscreen view,
-// into the pictures folder under the window's instance name, each press a file of its own; the
-// program hears nothing of the key but what came of it. A folder that cannot be made is told as
-// well, and the window goes on serving.
-TEST_F(WindowThread, F12SavesTheProgramsOwnPictureAndTellsTheProgram) {
-    testing_support::TempDir dir;
-    testing_support::writeFile(dir / "file", "a file where a folder should be");
-    ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1); // no user-dirs.dirs there
-    win::setClientSize(320, 200);
-    const auto pressF12 = [] {
-        win::injectKeyEvent(kScanF12, nonChar(kScanF12), 0, true);
-        win::injectKeyEvent(kScanF12, nonChar(kScanF12), 0, false);
-    };
-    platform::pixels::Bitmap expected(320, 200);
-    for (int32_t y = 0; y < 200; ++y)
-        for (int32_t x = 0; x < 320; ++x) expected.at(x, y) = ownPictureAt(x, y);
-    const std::string png = [&] {
-        const std::vector<uint8_t> bytes = platform::encodePng(expected);
-        return std::string(bytes.begin(), bytes.end());
-    }();
-    const struct {
-        const char* what;
-        std::string folder;
-        bool fullscreen;
-        const char* error; // empty: saved
-    } cases[] = {
-        {"in the window", (dir / "pics").string(), false, ""},
-        {"again", (dir / "pics").string(), false, ""},
-        {"in the fullscreen view", (dir / "pics").string(), true, ""},
-        {"a file in the folder's way", (dir / "file" / "pics").string(), false, "Not a directory"},
-    };
-    std::vector<std::string> paths;
-    for (const auto& c : cases) {
-        ::setenv("XDG_PICTURES_DIR", c.folder.c_str(), 1);
-        if (c.fullscreen != win::geometry().fullscreen) {
-            win::injectKeyEvent(kScanReturn, '\r', kLAlt, true);
-            win::injectKeyEvent(kScanReturn, '\r', kLAlt, false);
-        }
-        ASSERT_EQ(win::geometry().fullscreen, c.fullscreen) << c.what;
-        const size_t before = savesSoFar().size();
-        lastKeyDown.store(0);
-        pressF12();
-        EXPECT_EQ(lastKeyDown.load(), 0) << c.what << ": F12 reached the key latch";
-        EXPECT_FALSE(platform::keys::isKeyDown(platform::keys::functionKey(12))) << c.what;
-        const std::vector<platform::screenshot::Saved> now = savesSoFar();
-        ASSERT_EQ(now.size(), before + 1)
-            << c.what << ": the program was told " << now.size() - before << " times";
-        const platform::screenshot::Saved& saved = now.back();
-        if (*c.error) {
-            EXPECT_FALSE(saved.ok) << c.what;
-            EXPECT_NE(saved.error.find(c.error), std::string::npos) << c.what << ": " << saved.error;
-            continue;
-        }
-        ASSERT_TRUE(saved.ok) << c.what << ": " << saved.error;
-        const std::string prefix = c.folder + "/PROMPT/PROMPT-";
-        EXPECT_EQ(saved.path.rfind(prefix, 0), 0u) << c.what << ": " << saved.path;
-        EXPECT_TRUE(testing_support::readFile(saved.path) == png)
-            << c.what << ": " << saved.path << " does not hold the program's own 320 x 200 picture";
-        EXPECT_EQ(std::count(paths.begin(), paths.end(), saved.path), 0) << c.what << ": written twice";
-        paths.push_back(saved.path);
-    }
-    if (win::geometry().fullscreen) {
-        win::injectKeyEvent(kScanReturn, '\r', kLAlt, true);
-        win::injectKeyEvent(kScanReturn, '\r', kLAlt, false);
-    }
-    ::unsetenv("XDG_PICTURES_DIR");
-    ::unsetenv("XDG_CONFIG_HOME");
-    for (const std::string& path : paths) EXPECT_TRUE(testing_support::readFile(path) == png) << path;
 }
 
 // The scale a window starts at: the desktop's (Xft.dpi, else GDK_SCALE), lowered to what fits the
