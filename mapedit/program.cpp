@@ -1,6 +1,7 @@
 #include "mapedit/program.hpp"
 
 #include "assets/icons.hpp"
+#include "mapedit/editor_parts.hpp"
 #include "mapedit/journal_file.hpp"
 #include "mapedit/play.hpp"
 #include "mapedit/watch.hpp"
@@ -12,6 +13,7 @@
 #include "runtime/core/rtstring.hpp"
 #include "runtime/picture/line.hpp"
 #include "runtime/picture/picture.hpp"
+#include "runtime/prompt/overlay.hpp"
 #include "runtime/prompt/prompt.hpp"
 
 #include <array>
@@ -161,6 +163,11 @@ void runMapedit(int32_t scale, bool vsync) {
     rt::RtString title = rt::rtStrLiteral("スクロール背景作成ツール");
     prompt::promptConfigure(rt::rtStrView(title), assets::windowIcons(assets::mapeditIcon()), 800, 480);
     rt::rtStrFree(title);
+    // The window's notices (F12's saved picture) go right of the view, between the palette and the
+    // prompt, where the editor writes nothing.
+    const platform::font::CellSize cell = prompt::cellSize();
+    prompt::promptSetNoticeArea(cell.width * kTextColumn, cell.height * 11,
+                                parts::kScreenColumns - kTextColumn, parts::kPromptRow - 1 - 11);
 
     // The pictures are the program's globals: released in storage order by the clean-up.
     static EditorPictures pictures;

@@ -1,5 +1,6 @@
 #include "mapfile/save_steps.hpp"
 
+#include "platform/files.hpp"
 #include "platform/system.hpp"
 
 #include <cerrno>
@@ -57,15 +58,8 @@ std::string stateFolder() {
     } else {
         return {};
     }
-    std::string folder = base + "/mapedit";
-    // Each missing level is made; one made meanwhile by someone else is as good.
-    for (size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
-        const std::string level = folder.substr(0, slash);
-        if (::mkdir(level.c_str(), 0700) != 0 && errno != EEXIST) return {};
-        if (slash == std::string::npos) break;
-    }
-    struct stat st {};
-    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? folder : std::string();
+    const std::string folder = base + "/mapedit";
+    return platform::files::makeFolders(folder, 0700) ? folder : std::string();
 }
 
 } // namespace mapfile::detail

@@ -124,6 +124,20 @@ bool writeAllAt(int fd, std::string_view bytes, off_t offset) {
     });
 }
 
+bool makeFolders(const std::string& path, mode_t mode) {
+    for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        const std::string level = path.substr(0, slash);
+        if (!level.empty() && level.back() != '/' && ::mkdir(level.c_str(), mode) != 0 && errno != EEXIST)
+            return false;
+        if (slash == std::string::npos) break;
+    }
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return false;
+    if (S_ISDIR(st.st_mode)) return true;
+    errno = ENOTDIR;
+    return false;
+}
+
 int createNew(const std::string& path) {
     return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
 }

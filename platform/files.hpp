@@ -49,6 +49,11 @@ bool writeAllAt(int fd, std::string_view bytes, off_t offset);
 
 // ---- creating
 
+// Makes the folder at path (absolute) and every missing folder above it, each with the mode (less
+// the umask); a level someone else made meanwhile is as good. False with errno set when a level
+// cannot be made or the path is not a folder at the end (ENOTDIR).
+bool makeFolders(const std::string& path, mode_t mode);
+
 // Creates the file at path for writing (mode 0666 less the umask), close-on-exec: never a file
 // that exists, nor one a symbolic link at path points to (O_EXCL). -1 with errno set (EEXIST when
 // something has the name).

@@ -23,6 +23,10 @@ void setKeyDown(int vk, bool down);
 // The holder (kKeyboard or padHolder(slot)) holds the key, or lets go of it.
 void setKeyHeld(int vk, int holder, bool held);
 bool isKeyDown(int vk);
+// How often the key went down since the process started (auto-repeat not counted; a key taken by
+// a second holder while the first holds it is no new press). A press shorter than the reader's
+// look between two reads still counts. Wraps at 2^32.
+uint32_t pressCount(int vk);
 // Lets go of every key the holder holds (a game controller was unplugged).
 void releaseHolder(int holder);
 // Every key up, whoever held it (the window lost the focus, or a test starts afresh).

@@ -32,6 +32,8 @@ class Output {
         spec = spec_;
         return device_;
     }
+    // The device when one was opened before, without opening one.
+    SDL_AudioDeviceID opened() const { return device_; }
 
   private:
     void open() {
@@ -53,6 +55,9 @@ class Output {
 
 std::mutex outputMutex;
 Output output;
+// Both guarded by outputMutex.
+bool mutedNow = false;
+bool pausedNow = false;
 
 // A sound file is read whole before it is decoded; no sound the programs play comes near this.
 constexpr size_t kMaxWavFileBytes = size_t{128} * 1024 * 1024;
@@ -86,6 +91,7 @@ struct WavFree {
 
 bool playWav(const std::string& path) {
     std::lock_guard lock(outputMutex);
+    if (mutedNow) return false;
     SDL_AudioSpec deviceSpec{};
     const SDL_AudioDeviceID device = output.device(deviceSpec);
     if (device == 0) return false;
@@ -120,8 +126,25 @@ bool playWav(const std::string& path) {
 
     SDL_ClearQueuedAudio(device);
     if (SDL_QueueAudio(device, buffer.get(), converted) != 0) return false;
-    SDL_PauseAudioDevice(device, 0);
+    if (!pausedNow) SDL_PauseAudioDevice(device, 0);
     return true;
+}
+
+void setMuted(bool muted) {
+    std::lock_guard lock(outputMutex);
+    mutedNow = muted;
+    if (muted && output.opened() != 0) SDL_ClearQueuedAudio(output.opened());
+}
+
+bool muted() {
+    std::lock_guard lock(outputMutex);
+    return mutedNow;
+}
+
+void setPaused(bool paused) {
+    std::lock_guard lock(outputMutex);
+    pausedNow = paused;
+    if (output.opened() != 0) SDL_PauseAudioDevice(output.opened(), paused ? 1 : 0);
 }
 
 uint32_t queuedBytes() {

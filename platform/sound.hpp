@@ -11,6 +11,12 @@ namespace platform::sound {
 // sound was queued.
 bool playWav(const std::string& path);
 
+// While muted nothing plays: a sound still playing stops, and playWav queues nothing.
+void setMuted(bool muted);
+bool muted();
+// While paused the sound that plays holds where it is, and goes on when the pause ends.
+void setPaused(bool paused);
+
 // Bytes still waiting to be played (0 when nothing plays or there is no device).
 uint32_t queuedBytes();
 

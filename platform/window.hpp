@@ -16,7 +16,12 @@
 // no change: its client size, framebuffer and the pixels read back stay as they were, and these
 // keys reach neither the key-state table nor the keyDown callback. Only a window the program made
 // resizable itself gives the program a new client size when the window is resized.
+//
+// F12 saves the program's picture at its client size as a PNG file in the desktop's pictures
+// folder (platform/screenshot.hpp), in a folder named by the instance name, says on stderr where
+// it went and tells the program through pictureSaved. F12 too reaches nothing else.
 #include "platform/pixels.hpp"
+#include "platform/screenshot.hpp"
 
 #include <cstdint>
 #include <functional>
@@ -59,6 +64,12 @@ struct Callbacks {
     // The pointer: a button went down or up, the pointer moved while a button is held, or the
     // wheel turned; in the program's own pixels. Every press, move and release comes, in order.
     std::function<void(const PointerEvent&)> pointer;
+    // The program's own picture for F12, copied as the present source below copies it but without
+    // what the program lays over it for the moment (a pause sign, a notice). Empty: the present
+    // source's.
+    std::function<void(uint32_t* destination, int32_t width, int32_t height, int32_t pitch)> picture;
+    // F12 saved the window's picture, or could not (saved.error says why).
+    std::function<void(const screenshot::Saved& saved)> pictureSaved;
 };
 
 // A part of the client area, half-open: columns x0 .. x1-1, rows y0 .. y1-1.

@@ -12,6 +12,7 @@
 //   window_keys.cpp    key events to virtual-key codes, system keys, the path of a key
 //   window_hooks.cpp   keys, controllers and close requests made in software, for tests
 //   window_mouse.cpp   pointer events in the program's pixels; the clipboard
+//   window_screenshot.cpp  F12: the program's picture saved as a PNG file
 #include "platform/window.hpp"
 #include "platform/window_hooks.hpp"
 
@@ -132,6 +133,11 @@ void handleKey(int vk, bool down, uint16_t modifiers, bool repeat);
 bool handlePointerEvent(const SDL_Event& e);
 // The focus went: the buttons the window knew held are let go.
 void releasePointer();
+
+// window_screenshot.cpp (window thread)
+// F12 (true: it was, and has been handled): saves the program's picture, says where on stderr and
+// tells the program.
+bool handleScreenshotKey(int vk, bool down, bool repeat);
 
 // window_x11.cpp (window thread); each does nothing where the window is not an X11 one.
 // Names the window's instance in WM_CLASS (the class stays "PROMPT"). Before the window is shown.

@@ -121,9 +121,10 @@ namespace platform::window::internal {
 
 void handleKey(int vk, bool down, uint16_t modifiers, bool repeat) {
     if (vk <= 0 || vk > 255) return;
-    // The view's own keys (Alt+Enter, Alt+Plus, Alt+Minus) are the desktop's: the program hears
-    // nothing of them.
+    // The view's own keys (Alt+Enter, Alt+Plus, Alt+Minus) and F12 are the window's: the program
+    // hears nothing of them.
     if (handleViewKey(vk, down, modifiers, repeat)) return;
+    if (handleScreenshotKey(vk, down, repeat)) return;
     keys::setKeyDown(vk, down);
     if (down && !isSystemKey(vk, modifiers) && local().callbacks.keyDown) local().callbacks.keyDown(vk);
 }

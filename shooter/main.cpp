@@ -13,6 +13,7 @@
 #include "shooter/options.hpp"
 #include "shooter/pictures.hpp"
 #include "shooter/play_folder.hpp"
+#include "shooter/player_keys.hpp"
 #include "shooter/renderer.hpp"
 #include "shooter/replay.hpp"
 #include "shooter/startup.hpp"
@@ -45,6 +46,7 @@ int main(int argc, char** argv) {
     rt::RtString title = rt::rtStrLiteral("タイトル名");
     prompt::promptConfigure(rt::rtStrView(title), assets::windowIcons(assets::shooterIcon()), 640, 490);
     rt::rtStrFree(title);
+    placeNoticesOnPanel();
 
     const auto state = std::make_unique<GameState>();
     GameState& g = *state;
@@ -73,8 +75,13 @@ int main(int argc, char** argv) {
     placeShip(g);
     captureScreens(p);
 
+    // The player's pause and mute keys are looked at after each frame's wait, outside the frame.
+    PlayerKeys playerKeys(PlayerKeys::programServices());
     FrameServices services;
     services.renderFrame = draw;
-    services.sleep = session.frameSleep();
+    services.sleep = [&playerKeys, sleep = session.frameSleep()](int32_t ms) {
+        if (sleep) sleep(ms);
+        playerKeys.betweenFrames();
+    };
     frameLoop(g, services, session.startRow());
 }

@@ -16,9 +16,11 @@ const rt::ProgramInfo& shooterProgram() {
             {"--timedemo", "FILE", "play the run in FILE back as fast as possible, then also print frames/s"},
             {"--from-row", "N", "start the map at row N (0 to its last row) instead of its last row"},
         },
-        "Keys: arrow keys move, X fires, Z drops a bomb, Alt+Enter toggles fullscreen,\n"
-        "Alt+Plus and Alt+Minus make the window larger and smaller. A replay takes no keys;\n"
-        "closing its window ends it early.\n"
+        "Keys: arrow keys move, X fires, Z drops a bomb, P or Pause pauses and resumes, M mutes and\n"
+        "unmutes the shot sound, F12 saves the window's picture as a PNG in the pictures folder\n"
+        "(xdg-user-dir PICTURES, else ~/Pictures) under shooter/, Alt+Enter toggles fullscreen,\n"
+        "Alt+Plus and Alt+Minus make the window larger and smaller. A replay takes no keys but\n"
+        "these (a pause holds it); closing its window ends it early.\n"
         "Files (in the current folder, the play folder): AREA1.csv, bmp/, sound/zapper.wav.\n"
         "shooter-play lays out a play folder with the default data and starts the game there.\n"
         "A run replays only with the map and pictures it was recorded with, from the row it was\n"

@@ -3,6 +3,7 @@
 #include "platform/keys.hpp"
 #include "platform/system.hpp"
 #include "platform/window.hpp"
+#include "runtime/prompt/overlay.hpp"
 
 #include <algorithm>
 #include <array>
@@ -126,6 +127,30 @@ bool takePointerBefore(uint64_t keyOrder, bool keyWaits, PromptEvent& out) {
     return true;
 }
 
+void onPictureSaved(const platform::screenshot::Saved& saved) {
+    promptShowNotice(pictureNotice(saved));
+}
+
+// The program's picture alone, for F12.
+void ownPicture(uint32_t* destination, int32_t width, int32_t height, int32_t pitch) {
+    copyWindowTo(destination, pitch, {0, 0, width, height}, platform::pixels::Order::Xbgr);
+}
+
+// What the window presents anew: what the program drew, and where an overlay came or went.
+platform::window::Area takeChanges(bool all) {
+    const platform::window::Area drawn = takeWindowChanges(all), laid = takeOverlayChanges();
+    if (laid.empty()) return drawn;
+    if (drawn.empty()) return laid;
+    return {std::min(drawn.x0, laid.x0), std::min(drawn.y0, laid.y0), std::max(drawn.x1, laid.x1),
+            std::max(drawn.y1, laid.y1)};
+}
+
+void copyWithOverlays(uint32_t* destination, int32_t pitch, platform::window::Area area,
+                      platform::pixels::Order order) {
+    copyWindowTo(destination, pitch, area, order);
+    drawOverlays(destination, pitch, area, order);
+}
+
 void onCloseRequested() {
     if (!closeRequestsTaken.load()) platform::exitProcess(0);
     pendingCloseRequests.fetch_add(1);
@@ -140,8 +165,10 @@ void promptStart(const platform::window::Setup& setup) {
     if (win::state() == win::State::Open) {
         win::requestPaint();
     } else {
-        win::start({onCreated, onPaint, onKeyDown, onCloseRequested, onPointer}, {takeWindowChanges, copyWindowTo},
-                   setup);
+        // The window shows the program's picture with what is laid over it for the moment (a
+        // pause sign, a notice); F12 takes the program's picture alone.
+        win::start({onCreated, onPaint, onKeyDown, onCloseRequested, onPointer, ownPicture, onPictureSaved},
+                   {takeChanges, copyWithOverlays}, setup);
     }
     for (;;) {
         platform::sleepMs(20);

@@ -1,4 +1,5 @@
 #include "platform/sound.hpp"
+#include "platform/system.hpp"
 #include "tests/support/testing.hpp"
 
 #include <gtest/gtest.h>
@@ -79,4 +80,26 @@ TEST(Sound, ANewSoundCutsOffTheOneStillPlaying) {
     // Queued on top of the first, it would be nearly twice as much.
     EXPECT_LE(twice, once + once / 4) << "expected at most one sound queued, got " << twice << " bytes";
     EXPECT_GE(twice, once / 2);
+}
+
+// Muting stops the sound that plays and keeps new ones silent; a pause holds the sound where it is.
+TEST(Sound, MuteSilencesAndPauseHolds) {
+    namespace sound = platform::sound;
+    testing_support::TempDir dir;
+    testing_support::writeFile(dir / "long.wav", makeWav(22050 * 4)); // four seconds
+    const std::string path = (dir / "long.wav").string();
+    ASSERT_TRUE(sound::playWav(path));
+    sound::setMuted(true);
+    EXPECT_EQ(sound::queuedBytes(), 0u) << "the sound still plays";
+    EXPECT_FALSE(sound::playWav(path));
+    sound::setMuted(false);
+    ASSERT_TRUE(sound::playWav(path));
+    sound::setPaused(true);
+    const uint32_t held = sound::queuedBytes();
+    platform::sleepMs(200); // nothing to await while the device is held: a while in which it would play
+    EXPECT_EQ(sound::queuedBytes(), held) << "the device played during the pause";
+    sound::setPaused(false);
+    const uint32_t start = platform::tickCount();
+    while (sound::queuedBytes() == held && platform::tickCount() - start < 60000) platform::sleepMs(1);
+    EXPECT_LT(sound::queuedBytes(), held) << "gave up after 60 s waiting for the sound to go on";
 }

@@ -9,11 +9,15 @@
 //   xwd2png --blocks N [--crop X,Y,W,H] IN.xwd|- OUT.png
 //       the (cropped) image must be made of N x N blocks of one colour each: write it with one
 //       pixel per block, or say where the first other block lies and exit with code 1
+//   xwd2png --hash IN.xwd|-                          print the picture's hash as a replay ends with it
+//   --blank X,Y,W,H (with any of the above, repeatable) paints the rectangle black first, as the
+//       program's own picture has it where the window lays a sign over it
 //
 // Only true-colour dumps in Z format are read (what an X server of depth 24 gives). A binary PPM
 // (P6, 8 bits a channel, as grim -t ppm writes the screen of a Wayland desktop) is read as well.
 #include "platform/pixels.hpp"
 #include "platform/png_writer.hpp"
+#include "shooter/replay_hash.hpp"
 
 #include <algorithm>
 #include <cctype>
@@ -146,7 +150,9 @@ int usage() {
                  "usage: xwd2png [--crop X,Y,W,H] IN.xwd|- OUT.png\n       xwd2png --pixel X,Y IN.xwd|-\n"
                  "       xwd2png --count|--find RRGGBB [--crop X,Y,W,H] IN.xwd|-\n"
                  "       xwd2png --column X [--crop X,Y,W,H] IN.xwd|-\n"
-                 "       xwd2png --blocks N [--crop X,Y,W,H] IN.xwd|- OUT.png\n");
+                 "       xwd2png --blocks N [--crop X,Y,W,H] IN.xwd|- OUT.png\n"
+                 "       xwd2png --hash IN.xwd|-\n"
+                 "       (each with any number of --blank X,Y,W,H)\n");
     return 2;
 }
 
@@ -158,9 +164,22 @@ int main(int argc, char** argv) {
     unsigned countRgb = 0;
     int columnX = -1, block = 0;
     bool crop = false, pixel = false, count = false, find = false, column = false, blocks = false;
+    bool hash = false;
+    struct Box {
+        int x, y, w, h;
+    };
+    std::vector<Box> blanks;
     while (!args.empty() && args[0].rfind("--", 0) == 0) {
+        if (args[0] == "--hash") {
+            hash = true;
+            args.erase(args.begin());
+            continue;
+        }
         if (args.size() < 2) return usage();
-        if (args[0] == "--crop" && std::sscanf(args[1].c_str(), "%d,%d,%d,%d", &cx, &cy, &cw, &ch) == 4)
+        Box b{};
+        if (args[0] == "--blank" && std::sscanf(args[1].c_str(), "%d,%d,%d,%d", &b.x, &b.y, &b.w, &b.h) == 4)
+            blanks.push_back(b);
+        else if (args[0] == "--crop" && std::sscanf(args[1].c_str(), "%d,%d,%d,%d", &cx, &cy, &cw, &ch) == 4)
             crop = true;
         else if (args[0] == "--count" && std::sscanf(args[1].c_str(), "%x", &countRgb) == 1)
             count = true;
@@ -176,7 +195,7 @@ int main(int argc, char** argv) {
             return usage();
         args.erase(args.begin(), args.begin() + 2);
     }
-    if (args.size() != (pixel || count || find || column ? 1u : 2u)) return usage();
+    if (args.size() != (pixel || count || find || column || hash ? 1u : 2u)) return usage();
     std::vector<uint8_t> data;
     if (!readAll(args[0], data)) {
         std::fprintf(stderr, "xwd2png: cannot read %s\n", args[0].c_str());
@@ -187,6 +206,11 @@ int main(int argc, char** argv) {
     if (!image) {
         std::fprintf(stderr, "xwd2png: %s: %s\n", args[0].c_str(), why.c_str());
         return 1;
+    }
+    for (const Box& b : blanks) platform::pixels::fillRect(*image, b.x, b.y, b.w, b.h, 0);
+    if (hash) {
+        std::printf("%016llx\n", static_cast<unsigned long long>(shooter::hashPicture(*image)));
+        return 0;
     }
     if (pixel) {
         if (!image->contains(px, py)) {
