@@ -163,11 +163,12 @@ void runMapedit(int32_t scale, bool vsync) {
     rt::RtString title = rt::rtStrLiteral("スクロール背景作成ツール");
     prompt::promptConfigure(rt::rtStrView(title), assets::windowIcons(assets::mapeditIcon()), 800, 480);
     rt::rtStrFree(title);
-    // The window's notices (F12's saved picture) go right of the view, between the palette and the
-    // prompt, where the editor writes nothing.
+    // The window's notices (F12's saved picture) go right of the view, between the info lines and
+    // the prompt, where the editor writes nothing.
     const platform::font::CellSize cell = prompt::cellSize();
-    prompt::promptSetNoticeArea(cell.width * kTextColumn, cell.height * 11,
-                                parts::kScreenColumns - kTextColumn, parts::kPromptRow - 1 - 11);
+    constexpr int32_t kFirstNoticeRow = parts::kWordRow + 2; // below the word's two rows
+    prompt::promptSetNoticeArea(cell.width * kTextColumn, cell.height * kFirstNoticeRow,
+                                parts::kScreenColumns - kTextColumn, parts::kPromptRow - 1 - kFirstNoticeRow);
 
     // The pictures are the program's globals: released in storage order by the clean-up.
     static EditorPictures pictures;

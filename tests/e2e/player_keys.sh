@@ -142,8 +142,8 @@ drawn() { white_in 1040,640,560,32; }
 await "$E2E_START_CAP" "the editor's start screen" drawn || e2e_fail "the editor drew no start screen"
 editor_picture() { shot "$E2E_TMP/editor.xwd" && xwd_tool --blocks 2 "$E2E_TMP/editor.xwd" "$1"; }
 editor_picture "$E2E_TMP/editor.png"
-# The notice stands right of the view (rows 11 to 17), then goes.
-editor_notice=1040,352,560,224
+# The notice stands right of the view (rows 15 to 17, below the info lines), then goes.
+editor_notice=1040,480,560,96
 f12 mapedit "$editor_notice"
 cmp -s "$saved" "$E2E_TMP/editor.png" || e2e_fail "$saved is not the editor's 800 x 480 picture: $(file "$saved")"
 gone() { ! white_in "$editor_notice"; }
@@ -159,7 +159,7 @@ cmp -s "$saved" "$E2E_TMP/question.png" || e2e_fail "$saved is not the editor's 
 e2e_key "$id" alt+Return
 e2e_wait_size "$id" 1920x1080
 # The 800 x 480 picture in the middle of the 1920 x 1080 screen at scale 2: (160, 60).
-f12 mapedit 1200,412,560,224
+f12 mapedit 1200,540,560,96
 cmp -s "$saved" "$E2E_TMP/question.png" || e2e_fail "in the fullscreen view $saved is not the editor's own picture: $(file "$saved")"
 e2e_key "$id" alt+Return
 e2e_wait_size "$id" 1600x960
