@@ -81,8 +81,12 @@ await_window() {
     }
     await "$E2E_START_CAP" "$app's window as $wanted" window_is || e2e_fail "$app's window: ${now:-none}, wanted $wanted"
 }
-# A screenshot of the desktop's part (x, y, w, h) in its own pixels, twice the desktop's units.
-shot() { on_desktop grim -t ppm -g "$2,$3 ${4}x$5" - >"$1"; }
+# A screenshot of the desktop's part (x, y, w, h) in its own pixels, twice the desktop's units,
+# while the program still runs.
+shot() {
+    kill -0 "$APP_PID" 2>/dev/null || { e2e_app_errors >&2; e2e_fail "the program ended early"; }
+    on_desktop grim -t ppm -g "$2,$3 ${4}x$5" - >"$1"
+}
 key() { on_desktop wtype -s 400 "$@"; }
 mkdir -p "$E2E_BIN/test-output"
 
