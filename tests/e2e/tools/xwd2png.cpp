@@ -261,8 +261,25 @@ int main(int argc, char** argv) {
             for (int32_t x = 0; x < reduced.width * block; ++x) {
                 const platform::pixels::Colour c = image->at(x - x % block, y - y % block);
                 if (image->at(x, y) != c) {
-                    std::fprintf(stderr, "xwd2png: the block at %d,%d is not of one colour\n", x - x % block,
+                    // Its first row's colours and how many blocks are broken tell a picture
+                    // smoothed on its way (colours between) from one laid off the grid.
+                    long broken = 0;
+                    for (int32_t by = 0; by < reduced.height; ++by)
+                        for (int32_t bx = 0; bx < reduced.width; ++bx)
+                            for (int32_t i = 0; i < block * block; ++i)
+                                if (image->at(bx * block + i % block, by * block + i / block) !=
+                                    image->at(bx * block, by * block)) {
+                                    ++broken;
+                                    break;
+                                }
+                    std::fprintf(stderr, "xwd2png: the block at %d,%d is not of one colour (", x - x % block,
                                  y - y % block);
+                    for (int32_t i = 0; i < block; ++i) {
+                        const platform::pixels::Colour p = image->at(x - x % block + i, y);
+                        std::fprintf(stderr, "%s%02X%02X%02X", i ? " " : "", p & 0xFF, p >> 8 & 0xFF, p >> 16 & 0xFF);
+                    }
+                    std::fprintf(stderr, " in its row %d; %ld of %d blocks are broken)\n", y % block, broken,
+                                 reduced.width * reduced.height);
                     return 1;
                 }
                 reduced.at(x / block, y / block) = c;
