@@ -1,9 +1,10 @@
 // Getting a picture to the screen, against the physical limit (one memcpy of the game's 512 x 474
 // picture, in the same run): the window thread's present of the game's frame as the game hands it
 // over (the 512 x 474 picture at (0, -14) of the 640 x 490 client area), at scale 1 and 2, and of
-// the whole client area drawn anew. Each present runs as the window thread runs it: into the
-// renderer's streaming texture and through the renderer (the software renderer unless told
-// otherwise, under the dummy video driver unless SDL_VIDEODRIVER names a display). Times are the
+// the whole client area drawn anew. Each present runs as the window thread runs it where there is
+// no GPU: converted and placed straight into the window's own buffer (SDL_RENDER_DRIVER naming an
+// accelerated renderer measures that one instead), under the dummy video driver unless
+// SDL_VIDEODRIVER names a display. Times are the
 // window thread's processor time, so that other work on the machine does not count; the x_memcpy
 // counter is the time over the memcpy's, measured the same way.
 #include "platform/window_hooks.hpp"

@@ -76,18 +76,23 @@ void rowOp(Op op, Colour* __restrict d, const Colour* __restrict s, size_t n) {
     }
 }
 
+// Rows of (d AND m) OR s, n pixels each, the rows of each pitch pixels apart: the loop over the
+// rows inside the one function, whose version is chosen once for all of them.
 PIXELS_VECTOR_CLONES
-void maskedRow(Colour* __restrict d, const Colour* __restrict m, const Colour* __restrict s, size_t n) {
-    size_t k = 0;
-    for (; k + kVector <= n; k += kVector) {
-        Pixels8 a, b, c;
-        std::memcpy(&a, d + k, sizeof a);
-        std::memcpy(&b, m + k, sizeof b);
-        std::memcpy(&c, s + k, sizeof c);
-        a = (a & b) | c;
-        std::memcpy(d + k, &a, sizeof a);
+void maskedRows(Colour* __restrict d, size_t dPitch, const Colour* __restrict m, const Colour* __restrict s,
+                size_t pitch, size_t n, size_t rows) {
+    for (size_t r = 0; r < rows; ++r, d += dPitch, m += pitch, s += pitch) {
+        size_t k = 0;
+        for (; k + kVector <= n; k += kVector) {
+            Pixels8 a, b, c;
+            std::memcpy(&a, d + k, sizeof a);
+            std::memcpy(&b, m + k, sizeof b);
+            std::memcpy(&c, s + k, sizeof c);
+            a = (a & b) | c;
+            std::memcpy(d + k, &a, sizeof a);
+        }
+        for (; k < n; ++k) d[k] = (d[k] & m[k]) | s[k];
     }
-    for (; k < n; ++k) d[k] = (d[k] & m[k]) | s[k];
 }
 
 // Red (bits 0-7) and blue (bits 16-23) exchanged, green and the high byte kept.
@@ -101,6 +106,21 @@ void exchangeRedBlue(Colour* __restrict d, const Colour* __restrict s, size_t n)
         std::memcpy(d + k, &c, sizeof c);
     }
     for (; k < n; ++k) d[k] = ((s[k] & 0xFFu) << 16) | (s[k] & 0xFF00FF00u) | ((s[k] >> 16) & 0xFFu);
+}
+
+// Each pixel twice: eight pixels in, sixteen out.
+PIXELS_VECTOR_CLONES
+void doubleRow(Colour* __restrict d, const Colour* __restrict s, size_t n) {
+    size_t k = 0;
+    for (; k + kVector <= n; k += kVector) {
+        Pixels8 c;
+        std::memcpy(&c, s + k, sizeof c);
+        const Pixels8 low = __builtin_shufflevector(c, c, 0, 0, 1, 1, 2, 2, 3, 3);
+        const Pixels8 high = __builtin_shufflevector(c, c, 4, 4, 5, 5, 6, 6, 7, 7);
+        std::memcpy(d + 2 * k, &low, sizeof low);
+        std::memcpy(d + 2 * k + kVector, &high, sizeof high);
+    }
+    for (; k < n; ++k) d[2 * k] = d[2 * k + 1] = s[k];
 }
 
 // The clipped range of i in [0, n) for which both a + i lies in [0, aLimit) and b + i in [0, bLimit).
@@ -226,19 +246,20 @@ bool blit(Bitmap& dst, int32_t x, int32_t y, int32_t w, int32_t h, const Bitmap&
     return blitSame(dst, x, y, w, h, src, sx, sy, *op);
 }
 
-bool maskedBlit(Bitmap& dst, int32_t x, int32_t y, const Bitmap& mask, const Bitmap& sprite) {
+bool maskedBlit(Bitmap& dst, int32_t x, int32_t y, const Bitmap& mask, const Bitmap& sprite, int32_t bandTop,
+                int32_t bandBottom) {
     if (mask.width != sprite.width || mask.height != sprite.height || &dst == &mask || &dst == &sprite)
         return false;
     if (dst.empty() || mask.empty()) return true;
     const Span cols = clipSpan(mask.width, x, dst.width, 0, mask.width);
-    const Span rows = clipSpan(mask.height, y, dst.height, 0, mask.height);
+    Span rows = clipSpan(mask.height, y, dst.height, 0, mask.height);
+    rows.first = std::max<int64_t>(rows.first, int64_t{bandTop} - y);
+    rows.last = std::min<int64_t>(rows.last, int64_t{bandBottom} - y);
     if (cols.empty() || rows.empty()) return true;
-    const size_t n = static_cast<size_t>(cols.last - cols.first);
-    for (int64_t j = rows.first; j < rows.last; ++j) {
-        const auto row = static_cast<int32_t>(j);
-        maskedRow(dst.row(static_cast<int32_t>(y + j)) + (x + cols.first), mask.row(row) + cols.first,
-                  sprite.row(row) + cols.first, n);
-    }
+    const auto first = static_cast<int32_t>(rows.first);
+    maskedRows(dst.row(static_cast<int32_t>(y + rows.first)) + (x + cols.first), static_cast<size_t>(dst.width),
+               mask.row(first) + cols.first, sprite.row(first) + cols.first, static_cast<size_t>(mask.width),
+               static_cast<size_t>(cols.last - cols.first), static_cast<size_t>(rows.last - rows.first));
     return true;
 }
 
@@ -247,6 +268,16 @@ void copyRow(Colour* dst, const Colour* src, size_t n, Order order) {
         std::memcpy(dst, src, n * sizeof(Colour));
     else
         exchangeRedBlue(dst, src, n);
+}
+
+void enlargeRow(Colour* dst, const Colour* src, size_t n, int32_t factor) {
+    if (factor == 1) {
+        std::memcpy(dst, src, n * sizeof(Colour));
+    } else if (factor == 2) {
+        doubleRow(dst, src, n);
+    } else {
+        for (size_t k = 0; k < n; ++k) std::fill_n(dst + k * static_cast<size_t>(factor), factor, src[k]);
+    }
 }
 
 namespace {

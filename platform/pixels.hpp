@@ -57,14 +57,20 @@ bool blit(Bitmap& dst, int32_t x, int32_t y, int32_t w, int32_t h, const Bitmap&
 
 // A sprite over its mask in one pass: destination = (destination AND mask) OR sprite, the same
 // pixels as blit(mask, SRCAND) followed by blit(sprite, SRCPAINT) at (x, y). mask and sprite must
-// have one size and neither may be dst; otherwise nothing is drawn and the answer is false.
-bool maskedBlit(Bitmap& dst, int32_t x, int32_t y, const Bitmap& mask, const Bitmap& sprite);
+// have one size and neither may be dst; otherwise nothing is drawn and the answer is false. Only
+// the rows of dst in [bandTop, bandBottom) are drawn: a picture composed a band of rows at a time
+// gets the same pixels.
+bool maskedBlit(Bitmap& dst, int32_t x, int32_t y, const Bitmap& mask, const Bitmap& sprite, int32_t bandTop = 0,
+                int32_t bandBottom = INT32_MAX);
 
 // The order of a pixel's colours in a 32-bit word where pixels leave for a display: ours
 // (0x00BBGGRR), or red and blue exchanged (0x00RRGGBB), as many displays keep them.
 enum class Order { Xbgr, Xrgb };
 // Copies n of our pixels into dst in the given order. dst and src must not overlap.
 void copyRow(Colour* dst, const Colour* src, size_t n, Order order);
+// Each of n pixels of src written factor times side by side into dst (n * factor pixels), as an
+// enlarged view shows one row of its blocks. dst and src must not overlap.
+void enlargeRow(Colour* dst, const Colour* src, size_t n, int32_t factor);
 
 // Fills the rectangle with one colour (the black pattern fill passes 0).
 void fillRect(Bitmap& dst, int32_t x, int32_t y, int32_t w, int32_t h, Colour colour);

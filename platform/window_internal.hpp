@@ -78,9 +78,18 @@ struct Local {
     int32_t textureWidth = 0, textureHeight = 0;
     uint32_t textureFormat = SDL_PIXELFORMAT_XBGR8888;
     pixels::Order textureOrder = pixels::Order::Xbgr;
-    // The software renderer draws into the window's own buffer, which keeps what it holds from
-    // one present to the next: there a present draws only what changed, while the view drawn
-    // last (at viewWidth x viewHeight) is still whole.
+    // Where there is no GPU and the window has a buffer of its own, the view is written straight
+    // into that buffer on the processor, in one pass, without a renderer: surface is the buffer
+    // last drawn on, in surfaceOrder; band holds a few rows of the picture on their way to an
+    // enlarged view, shrinkSource the whole picture for a view smaller than it.
+    bool onSurface = false;
+    SDL_Surface* surface = nullptr;
+    pixels::Order surfaceOrder = pixels::Order::Xrgb;
+    std::vector<uint32_t> band;
+    pixels::Bitmap shrinkSource;
+    // The window's own buffer (or the software renderer's, which draws into it) keeps what it
+    // holds from one present to the next: there a present draws only what changed, while the
+    // view drawn last (at viewWidth x viewHeight) is still whole.
     bool softwareRenderer = false;
     bool viewKept = false;
     int32_t viewWidth = 0, viewHeight = 0;
@@ -101,7 +110,8 @@ bool pushUserEvent(int32_t code);
 bool runOnWindowThread(std::function<void()> fn);
 
 // window_view.cpp (window thread)
-// Makes the renderer for the window (before it is shown); false, with the reason, when there is none.
+// Makes what draws the window's view, the window's own buffer or a renderer (before the window is
+// shown); false, with the reason, when there is neither.
 bool createRenderer(std::string& why);
 // The program draws its whole client area, which is then presented.
 void paint();

@@ -274,8 +274,8 @@ void start(Callbacks callbacks, PresentSource presentSource, Setup setup) {
     setenv("SDL_VIDEO_WAYLAND_WMCLASS", setup.instance.c_str(), 1);
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
-    // Where the software renderer draws, it draws into the window's own shared memory, not into a
-    // texture of a second renderer standing in for it.
+    // Where the view is drawn on the processor, it is drawn into the window's own shared memory,
+    // not into a texture of a renderer standing in for it.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     Local& l = local();
     l.callbacks = std::move(callbacks);

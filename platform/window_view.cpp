@@ -1,8 +1,10 @@
-// What the window shows: the program's picture, drawn by the video library's renderer from a
-// streaming texture at the program's own size and placed by windowPlacement in the renderer's
-// output (its own pixels, which on a high-density display are finer than the window's): each
-// pixel a square block, centred on black, or the whole picture shrunk into a window too small for
-// it. The program draws at its own client size whatever the view is.
+// What the window shows: the program's picture placed by windowPlacement in the view (the
+// window's own pixels, which on a high-density display are finer than its size says): each pixel
+// a square block, centred on black, or the whole picture shrunk into a window too small for it.
+// With a GPU it is drawn by the video library's renderer from a streaming texture at the
+// program's own size; without one, written on the processor straight into the window's own
+// buffer, converted and enlarged in the same pass. The program draws at its own client size
+// whatever the view is.
 #include "platform/keys.hpp"
 #include "platform/window_internal.hpp"
 
@@ -117,6 +119,146 @@ void drawView(const Area* changed = nullptr) {
     SDL_RenderCopy(l.renderer, l.texture, nullptr, &at);
 }
 
+// The window's own buffer as a view of 32-bit pixels in one of our two orders; null where it has
+// none or keeps its pixels otherwise.
+SDL_Surface* windowBuffer(pixels::Order& order) {
+    SDL_Surface* s = SDL_GetWindowSurface(local().window);
+    if (!s || !s->pixels || s->w <= 0 || s->h <= 0) return nullptr;
+    switch (s->format->format) {
+    case SDL_PIXELFORMAT_XRGB8888:
+    case SDL_PIXELFORMAT_ARGB8888:
+        order = pixels::Order::Xrgb;
+        return s;
+    case SDL_PIXELFORMAT_XBGR8888:
+    case SDL_PIXELFORMAT_ABGR8888:
+        order = pixels::Order::Xbgr;
+        return s;
+    default:
+        return nullptr;
+    }
+}
+
+uint32_t* bufferRow(SDL_Surface* s, int32_t y) {
+    return reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(s->pixels) + static_cast<ptrdiff_t>(y) * s->pitch);
+}
+
+// Division rounding down and up, also below zero.
+int64_t floorDiv(int64_t a, int64_t b) {
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+int64_t ceilDiv(int64_t a, int64_t b) {
+    return -floorDiv(-a, b);
+}
+
+// The area of the picture written into the buffer, each pixel as a block of the placement's
+// scale (the blocks that lie wholly in the view); the part of the view written.
+SDL_Rect enlargeOnto(SDL_Surface* s, const Placement& p, const Area& a) {
+    Local& l = local();
+    const int32_t f = p.scale;
+    const auto x0 = static_cast<int32_t>(std::max<int64_t>(a.x0, ceilDiv(-int64_t{p.x}, f)));
+    const auto x1 = static_cast<int32_t>(std::min<int64_t>(a.x1, floorDiv(int64_t{s->w} - p.x, f)));
+    const auto y0 = static_cast<int32_t>(std::max<int64_t>(a.y0, ceilDiv(-int64_t{p.y}, f)));
+    const auto y1 = static_cast<int32_t>(std::min<int64_t>(a.y1, floorDiv(int64_t{s->h} - p.y, f)));
+    if (x0 >= x1 || y0 >= y1) return {};
+    const int32_t left = p.x + x0 * f;
+    if (f == 1) {
+        l.present.copy(bufferRow(s, p.y + y0) + left, s->pitch / 4, {x0, y0, x1, y1}, l.surfaceOrder);
+    } else {
+        // A few rows at a time, which stay in the processor's nearest cache until enlarged.
+        constexpr int32_t kBandRows = 16;
+        const auto n = static_cast<size_t>(x1 - x0);
+        l.band.resize(n * kBandRows);
+        for (int32_t y = y0; y < y1; y += kBandRows) {
+            const int32_t rows = std::min(kBandRows, y1 - y);
+            l.present.copy(l.band.data(), static_cast<int32_t>(n), {x0, y, x1, y + rows}, l.surfaceOrder);
+            for (int32_t r = 0; r < rows; ++r) {
+                const int32_t top = p.y + (y + r) * f;
+                uint32_t* first = bufferRow(s, top) + left;
+                pixels::enlargeRow(first, l.band.data() + static_cast<size_t>(r) * n, n, f);
+                for (int32_t k = 1; k < f; ++k) std::memcpy(bufferRow(s, top + k) + left, first, n * f * 4);
+            }
+        }
+    }
+    return {left, p.y + y0 * f, (x1 - x0) * f, (y1 - y0) * f};
+}
+
+// The picture shrunk into the buffer: each pixel of the view shows the program's pixel its share
+// of the picture begins in, as a pointer there reads it. The area is what changed of the picture,
+// which is kept whole at the program's size.
+SDL_Rect shrinkOnto(SDL_Surface* s, const Placement& p, const Area& a) {
+    Local& l = local();
+    pixels::Bitmap& from = l.shrinkSource;
+    if (!a.empty())
+        l.present.copy(from.row(a.y0) + a.x0, from.width, a, l.surfaceOrder);
+    const int32_t vx0 = std::max(0, -p.x), vx1 = std::min(p.width, s->w - p.x);
+    const int32_t vy0 = std::max(0, -p.y), vy1 = std::min(p.height, s->h - p.y);
+    if (vx0 >= vx1 || vy0 >= vy1) return {};
+    std::vector<int32_t> columns(static_cast<size_t>(vx1 - vx0));
+    for (int32_t vx = vx0; vx < vx1; ++vx)
+        columns[static_cast<size_t>(vx - vx0)] = static_cast<int32_t>(int64_t{vx} * from.width / p.width);
+    for (int32_t vy = vy0; vy < vy1; ++vy) {
+        const pixels::Colour* in = from.row(static_cast<int32_t>(int64_t{vy} * from.height / p.height));
+        uint32_t* out = bufferRow(s, p.y + vy) + p.x + vx0;
+        for (size_t k = 0; k < columns.size(); ++k) out[k] = in[columns[k]];
+    }
+    return {p.x + vx0, p.y + vy0, vx1 - vx0, vy1 - vy0};
+}
+
+// Black where the view shows no picture.
+void blackenAround(SDL_Surface* s, const SDL_Rect& picture) {
+    const int32_t w = s->w, h = s->h;
+    const int32_t x0 = std::clamp(picture.x, 0, w), x1 = std::clamp(picture.x + picture.w, x0, w);
+    const int32_t y0 = std::clamp(picture.y, 0, h), y1 = std::clamp(picture.y + picture.h, y0, h);
+    const auto fill = [s](int32_t y, int32_t x, int32_t n) {
+        if (n > 0) std::memset(bufferRow(s, y) + x, 0, static_cast<size_t>(n) * 4);
+    };
+    for (int32_t y = 0; y < h; ++y) {
+        if (y < y0 || y >= y1) {
+            fill(y, 0, w);
+        } else {
+            fill(y, 0, x0);
+            fill(y, x1, w - x1);
+        }
+    }
+}
+
+// The present where the view lives in the window's own buffer: what changed of the picture is
+// written there and handed to the desktop; after anything that may have spoilt the view (a new
+// buffer, a paint), all of it.
+void presentOnSurface() {
+    Local& l = local();
+    pixels::Order order = l.surfaceOrder;
+    SDL_Surface* s = windowBuffer(order);
+    if (!s || !l.present.copy) return;
+    const int32_t cw = l.clientWidth, ch = l.clientHeight;
+    const Placement p = viewPlacement(s->w, s->h);
+    if (s != l.surface || order != l.surfaceOrder || s->w != l.viewWidth || s->h != l.viewHeight) l.viewKept = false;
+    if (p.scale == 0 && (l.shrinkSource.width != cw || l.shrinkSource.height != ch)) {
+        l.shrinkSource = pixels::Bitmap(cw, ch);
+        l.viewKept = false;
+    }
+    if (p.scale != 0) l.shrinkSource = {};
+    l.surface = s;
+    l.surfaceOrder = order;
+    l.viewWidth = s->w;
+    l.viewHeight = s->h;
+    const bool whole = !l.viewKept;
+    Area a{0, 0, cw, ch};
+    if (l.present.takeChanged) {
+        const Area changed = l.present.takeChanged(whole);
+        a = {std::max(changed.x0, 0), std::max(changed.y0, 0), std::min(changed.x1, cw), std::min(changed.y1, ch)};
+    }
+    if (a.empty()) a = {};
+    const SDL_Rect written = p.scale == 0 ? shrinkOnto(s, p, a) : a.empty() ? SDL_Rect{} : enlargeOnto(s, p, a);
+    l.viewKept = true;
+    if (whole) {
+        blackenAround(s, {p.x, p.y, p.width, p.height});
+        SDL_UpdateWindowSurface(l.window);
+    } else if (written.w > 0 && written.h > 0) {
+        SDL_UpdateWindowSurfaceRects(l.window, &written, 1);
+    }
+}
+
 // The window's size for the client area at the current scale.
 void scaledSize(int32_t& w, int32_t& h) {
     const Local& l = local();
@@ -194,12 +336,19 @@ bool createRenderer(std::string& why) {
     Local& l = local();
     const uint32_t vsync = l.setup.vsync ? SDL_RENDERER_PRESENTVSYNC : 0;
     const char* forced = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
+    const std::string_view named = forced ? forced : "";
     // Wayland gives a window no buffer of its own to draw on: there it is the GPU's renderer, or
-    // the one that stands in for it on the processor.
+    // the one that stands in for it on the processor. Elsewhere, drawing on the processor means
+    // writing into the window's buffer (a renderer there would copy the picture once more).
     const bool ownBuffer = !onWayland();
-    if (forced && *forced) {
+    const auto takeBuffer = [&l, ownBuffer] {
+        l.onSurface = ownBuffer && windowBuffer(l.surfaceOrder) != nullptr;
+        return l.onSurface;
+    };
+    if (!named.empty() && named != "software") {
         l.renderer = SDL_CreateRenderer(l.window, -1, vsync);
-    } else if (ownBuffer && !hasRenderNode()) {
+    } else if (ownBuffer && (named == "software" || !hasRenderNode())) {
+        if (takeBuffer()) return true;
         l.renderer = SDL_CreateRenderer(l.window, -1, SDL_RENDERER_SOFTWARE);
     } else {
         l.renderer = SDL_CreateRenderer(l.window, -1, SDL_RENDERER_ACCELERATED | vsync);
@@ -207,7 +356,10 @@ bool createRenderer(std::string& why) {
             SDL_DestroyRenderer(l.renderer);
             l.renderer = nullptr;
         }
-        if (!l.renderer && ownBuffer) l.renderer = SDL_CreateRenderer(l.window, -1, SDL_RENDERER_SOFTWARE);
+        if (!l.renderer && ownBuffer) {
+            if (takeBuffer()) return true;
+            l.renderer = SDL_CreateRenderer(l.window, -1, SDL_RENDERER_SOFTWARE);
+        }
     }
     if (!l.renderer) {
         why = std::string("the window has no renderer: ") + SDL_GetError();
@@ -219,6 +371,11 @@ bool createRenderer(std::string& why) {
 
 void present() {
     Local& l = local();
+    if (l.onSurface) {
+        presentOnSurface();
+        ++l.presents;
+        return;
+    }
     bool fresh = false;
     if (!l.renderer || !ensureTexture(fresh)) return;
     // Only what changed goes into the texture, which keeps the rest.
@@ -315,6 +472,20 @@ Placement viewPlacement(int32_t viewWidth, int32_t viewHeight) {
 
 pixels::Bitmap readView() {
     Local& l = local();
+    if (l.onSurface) {
+        pixels::Order order = l.surfaceOrder;
+        SDL_Surface* s = windowBuffer(order);
+        if (!s) return {};
+        // A buffer made anew since the last present holds no view yet.
+        if (s != l.surface || s->w != l.viewWidth || s->h != l.viewHeight) present();
+        pixels::Bitmap out(s->w, s->h);
+        for (int32_t y = 0; y < s->h; ++y) {
+            pixels::Colour* row = out.row(y);
+            pixels::copyRow(row, bufferRow(s, y), static_cast<size_t>(s->w), order);
+            for (int32_t x = 0; x < s->w; ++x) row[x] &= 0x00FFFFFF;
+        }
+        return out;
+    }
     if (!l.renderer || !l.texture) return {};
     int32_t w = 0, h = 0;
     SDL_GetRendererOutputSize(l.renderer, &w, &h);

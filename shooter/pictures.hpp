@@ -24,6 +24,10 @@ struct GamePictures {
     // Each sprite file is loaded into it a second time, for its pixel table.
     picture::Picture maskSourcePicture;
     std::array<picture::Picture, kTileCount> tilePicture;
+    // The background scrolls as a ring of rows, moved by where it starts rather than by copying:
+    // the playfield's row 0 is backgroundPicture's row backgroundTop, the rows below it follow
+    // round the end. A background captured anew starts at its own row 0.
+    int32_t backgroundTop = 0;
 
     // Kind 1..30, frame 1..3, as the object table counts them.
     picture::Picture& sprite(int kind, int frame) { return sprites_[index(kind, frame)]; }

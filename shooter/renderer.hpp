@@ -17,5 +17,8 @@ void drawSlot(const GameState& g, GamePictures& p, int slot);
 // Sprites from slot 100 down to 0 (lower slots on top, the ship last), present, scroll by
 // speedFactor, draw the due map row at y 0 and start its ground objects, keep the background.
 void renderFrame(GameState& g, GamePictures& p);
+// The background the next frame is drawn on, row 0 at the top of the playfield (the ring of rows
+// it is kept as, unrolled).
+platform::pixels::Bitmap backgroundRows(GamePictures& p);
 
 } // namespace shooter

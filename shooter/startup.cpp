@@ -24,6 +24,7 @@ rt::RtString gameTitle(const GameState& g) {
 void captureScreens(GamePictures& p) {
     p.screenPicture.captureWindow(0, 0, kPlayfieldWidth, kPlayfieldHeight);
     p.backgroundPicture.captureWindow(0, 0, kPlayfieldWidth, kPlayfieldHeight);
+    p.backgroundTop = 0;
 }
 
 void layBackground(GamePictures& p) {

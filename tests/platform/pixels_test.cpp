@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -94,6 +96,11 @@ TEST(PixelBlit, MaskedSpriteEqualsAndThenPaint) {
         ASSERT_TRUE(platform::pixels::maskedBlit(actual, at[0], at[1], mask, sprite));
         EXPECT_TRUE(
             sameImage(actual, expected, "masked_" + std::to_string(at[0]) + "_" + std::to_string(at[1])));
+        // The same picture composed a band of rows at a time, bands cutting the sprite anywhere.
+        platform::pixels::Bitmap banded = ground;
+        for (const auto& band : {std::pair{INT32_MIN, 0}, {0, 2}, {2, 3}, {3, 6}, {6, INT32_MAX}})
+            ASSERT_TRUE(platform::pixels::maskedBlit(banded, at[0], at[1], mask, sprite, band.first, band.second));
+        EXPECT_TRUE(sameImage(banded, expected, "masked_bands_" + std::to_string(at[0])));
     }
     platform::pixels::Bitmap untouched = ground;
     EXPECT_FALSE(platform::pixels::maskedBlit(untouched, 0, 0, mask, platform::pixels::Bitmap(5, 3)));
@@ -120,6 +127,14 @@ TEST(PixelBlit, EveryRowLengthAndStartCombinesEachPixel) {
             std::copy_n(b.pixels.begin(), n, sprite.pixels.begin());
             std::copy_n(m.pixels.begin(), n, mask.pixels.begin());
             if (n > 0) platform::pixels::maskedBlit(masked, start, 0, mask, sprite);
+            // Each pixel as a block's row, at the factors a view enlarges by.
+            for (const int32_t factor : {1, 2, 3}) {
+                std::vector<uint32_t> wide(static_cast<size_t>(n * factor + 1), 0xABCDEF);
+                platform::pixels::enlargeRow(wide.data(), b.pixels.data() + start, static_cast<size_t>(n), factor);
+                for (int32_t x = 0; x <= n * factor; ++x)
+                    ASSERT_EQ(wide[static_cast<size_t>(x)], x < n * factor ? b.at(start + x / factor, 0) : 0xABCDEF)
+                        << what << ": enlarged by " << factor << " at " << x;
+            }
             std::vector<uint32_t> xrgb(40, 0xABCDEF), xbgr(40, 0xABCDEF);
             platform::pixels::copyRow(xrgb.data() + start, b.pixels.data(), static_cast<size_t>(n),
                                       platform::pixels::Order::Xrgb);
