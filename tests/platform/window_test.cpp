@@ -129,6 +129,19 @@ uint32_t patternAt(int32_t x, int32_t y) {
     return static_cast<uint32_t>(1 + x + (y << 12));
 }
 
+// A part of the picture a test changes (its pixels with their top bits set), and the part the
+// window is told changed at its next present; without one, all of it.
+std::mutex changeMutex;
+win::Area tinted{};                // guarded by changeMutex
+std::optional<win::Area> changing; // guarded by changeMutex
+constexpr uint32_t kTint = 0x00800000;
+
+uint32_t pictureAt(int32_t x, int32_t y) {
+    std::lock_guard lock(changeMutex);
+    const bool in = x >= tinted.x0 && x < tinted.x1 && y >= tinted.y0 && y < tinted.y1;
+    return patternAt(x, y) | (in ? kTint : 0);
+}
+
 class WindowThread : public testing::Test {
   protected:
     static std::atomic<int> lastKeyDown;
@@ -156,13 +169,16 @@ class WindowThread : public testing::Test {
                     },
                     {},
                     {}},
-                   {[](bool) {
-                        return win::Area{0, 0, 1 << 20, 1 << 20};
+                   {[](bool all) {
+                        std::lock_guard lock(changeMutex);
+                        const std::optional<win::Area> change = changing;
+                        changing.reset();
+                        return change && !all ? *change : win::Area{0, 0, 1 << 20, 1 << 20};
                     },
                     [](uint32_t* destination, int32_t pitch, win::Area a, platform::pixels::Order order) {
                         for (int32_t y = a.y0; y < a.y1; ++y)
                             for (int32_t x = a.x0; x < a.x1; ++x) {
-                                const uint32_t c = patternAt(x, y);
+                                const uint32_t c = pictureAt(x, y);
                                 platform::pixels::copyRow(&destination[(y - a.y0) * pitch + (x - a.x0)], &c,
                                                           1, order);
                             }
@@ -668,22 +684,38 @@ TEST_F(WindowThread, AWindowOfAnySizeShowsTheProgramsPictureCentred) {
                     g.clientHeight == 300)
             << what << ": window " << g.windowWidth << "x" << g.windowHeight << ", client " << g.clientWidth
             << "x" << g.clientHeight;
-        const platform::pixels::Bitmap shown = win::shownPixels();
-        ASSERT_TRUE(shown.width == r.width && shown.height == r.height) << what;
         const win::Placement& p = r.expected;
-        int wrong = 0;
-        for (int32_t y = 0; y < shown.height; ++y)
-            for (int32_t x = 0; x < shown.width; ++x) {
-                const bool inside = x >= p.x && y >= p.y && x < p.x + p.width && y < p.y + p.height;
-                const uint32_t c = shown.at(x, y);
-                // A shrunk view samples the picture: inside it only no pixel is black.
-                const bool right = !inside   ? c == 0
-                                   : p.scale ? c == patternAt((x - p.x) / p.scale, (y - p.y) / p.scale)
-                                             : c != 0;
-                if (!right && ++wrong <= 3)
-                    ADD_FAILURE() << what << ": pixel " << x << "," << y << " is " << c
-                                  << (inside ? " inside" : " outside") << " the picture";
+        // Every pixel of the view: black around the picture, inside it the program's pixel a
+        // pointer there would read (each block's own, or the share a shrunk view begins in).
+        const auto check = [&](const std::string& when) {
+            const platform::pixels::Bitmap shown = win::shownPixels();
+            if (shown.width != r.width || shown.height != r.height) {
+                ADD_FAILURE() << what << when << ": the view is " << shown.width << "x" << shown.height;
+                return shown;
             }
+            int wrong = 0;
+            for (int32_t y = 0; y < shown.height; ++y)
+                for (int32_t x = 0; x < shown.width; ++x) {
+                    const bool inside = x >= p.x && y >= p.y && x < p.x + p.width && y < p.y + p.height;
+                    const win::ProgramPoint at = win::programPoint(p, 400, 300, x, y);
+                    const uint32_t c = shown.at(x, y), expected = inside ? pictureAt(at.x, at.y) : 0;
+                    if (c != expected && ++wrong <= 3)
+                        ADD_FAILURE() << what << when << ": pixel " << x << "," << y << " is " << c
+                                      << (inside ? " inside" : " outside") << " the picture, not " << expected;
+                }
+            return shown;
+        };
+        const platform::pixels::Bitmap shown = check("");
+        // A part changed, and only it presented: the view shows it, and keeps the rest.
+        for (const bool on : {true, false}) {
+            {
+                std::lock_guard lock(changeMutex);
+                tinted = on ? win::Area{37, 41, 101, 77} : win::Area{};
+                changing = win::Area{37, 41, 101, 77};
+            }
+            win::presentTimed();
+            check(on ? " with a part changed" : " with the part changed back");
+        }
         if (p.scale == 0) {
             // All of it: each corner shows a pixel of the picture's share in that corner.
             const int32_t shareX = (400 + p.width - 1) / p.width, shareY = (300 + p.height - 1) / p.height;
