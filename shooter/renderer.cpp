@@ -96,39 +96,47 @@ void ringRows(platform::pixels::Bitmap& ring, int32_t top, platform::pixels::Bit
     copy(0, from + first, n - first);
 }
 
-// The frame drawn anew: the background with every busy slot over it, from slot 100 down to 0
-// (lower slots on top, the ship last). A band of rows at a time, each still in the processor's
-// nearest caches when its sprites go over it; as every pixel of a row is made from that row
-// alone, the pixels are those of the whole background followed by each sprite in turn.
-void composeFrame(const GameState& g, GamePictures& p, platform::pixels::Bitmap& screen,
-                  platform::pixels::Bitmap& ring, int32_t top) {
+// The busy slots' pictures, from slot 100 down to 0 (lower slots on top, the ship last); false
+// where a mask and a sprite do not match, which then go through the picture objects.
+struct Sprites {
     std::array<SlotPictures, kSlotCount> drawn;
     size_t count = 0;
-    bool banded = true;
+};
+bool bandedSprites(const GameState& g, GamePictures& p, Sprites& out) {
     for (int slot = kSlotCount - 1; slot >= 0; --slot) {
         if (g.obj.kind[static_cast<size_t>(slot)] <= 0) continue;
         const SlotPictures s = slotPictures(g, p, slot);
-        if (s.draw == SlotDraw::TwoBlits) banded = false;
-        if (s.draw != SlotDraw::Nothing) drawn[count++] = s;
+        if (s.draw == SlotDraw::TwoBlits) return false;
+        if (s.draw != SlotDraw::Nothing) out.drawn[out.count++] = s;
     }
+    return true;
+}
+
+// The frame drawn anew: the background with every busy slot over it, a band of rows at a time,
+// each still in the processor's nearest caches when its sprites go over it; as every pixel of a
+// row is made from that row alone, the pixels are those of the whole background followed by each
+// sprite in turn.
+void composeBands(const Sprites& sprites, platform::pixels::Bitmap& screen, platform::pixels::Bitmap& ring,
+                  int32_t top) {
     const int32_t h = ring.height;
-    if (!banded) {
-        // A mask and a sprite that do not match go through the picture objects, whole.
-        ringRows(ring, top, screen, 0, h, false);
-        for (int slot = kSlotCount - 1; slot >= 0; --slot)
-            if (g.obj.kind[static_cast<size_t>(slot)] > 0) drawSlot(g, p, slot);
-        return;
-    }
     constexpr int32_t kBandRows = 32;
     for (int32_t y0 = 0; y0 < h; y0 += kBandRows) {
         const int32_t y1 = std::min(h, y0 + kBandRows);
         ringRows(ring, top, screen, y0, y1 - y0, false);
-        for (size_t i = 0; i < count; ++i) {
-            const SlotPictures& s = drawn[i];
+        for (size_t i = 0; i < sprites.count; ++i) {
+            const SlotPictures& s = sprites.drawn[i];
             if (s.y < y1 && int64_t{s.y} + s.mask->height > y0)
                 platform::pixels::maskedBlit(screen, s.x, s.y, *s.mask, *s.sprite, y0, y1);
         }
     }
+}
+
+// The frame drawn whole through the picture objects.
+void composeWhole(const GameState& g, GamePictures& p, platform::pixels::Bitmap& screen,
+                  platform::pixels::Bitmap& ring, int32_t top) {
+    ringRows(ring, top, screen, 0, ring.height, false);
+    for (int slot = kSlotCount - 1; slot >= 0; --slot)
+        if (g.obj.kind[static_cast<size_t>(slot)] > 0) drawSlot(g, p, slot);
 }
 
 } // namespace
@@ -147,14 +155,32 @@ void renderFrame(GameState& g, GamePictures& p) {
         // starting that many rows earlier (over the rows the step pushes off the bottom), takes
         // the frame's top rows and gets the due row; the frame is handed to the window rather
         // than copied.
+        // Where the window still shows the frame handed over last, the new one is drawn in its
+        // place, and the same pixels serve every frame.
         const int32_t h = background->height;
         int32_t& top = p.backgroundTop;
-        composeFrame(g, p, *screen, *background, top);
         const int32_t step = std::clamp<int32_t>(g.speedFactor, 0, h);
-        top = ((top - step) % h + h) % h;
-        ringRows(*background, top, *screen, 0, step, true);
+        const int32_t next = ((top - step) % h + h) % h;
+        const auto scroll = [&](platform::pixels::Bitmap& frame) {
+            ringRows(*background, next, frame, 0, step, true);
+        };
+        Sprites sprites;
+        const bool banded = bandedSprites(g, p, sprites);
+        const bool inPlace =
+            banded && p.screenPicture.redrawShownAt(0, kViewOffsetY, [&](platform::pixels::Bitmap& shown) {
+                composeBands(sprites, shown, *background, top);
+                scroll(shown);
+            });
+        if (!inPlace) {
+            if (banded)
+                composeBands(sprites, *screen, *background, top);
+            else
+                composeWhole(g, p, *screen, *background, top);
+            scroll(*screen);
+        }
+        top = next;
         drawDueRow(g, p, p.backgroundPicture, top, h);
-        p.screenPicture.handOverAt(0, kViewOffsetY);
+        if (!inPlace) p.screenPicture.handOverAt(0, kViewOffsetY);
     } else {
         for (int slot = kSlotCount - 1; slot >= 0; --slot) {
             if (g.obj.kind[static_cast<size_t>(slot)] > 0) drawSlot(g, p, slot);

@@ -50,6 +50,16 @@ int32_t Surface::handOverAt(int32_t x, int32_t y) {
     return putAt(x, y, kSrcCopy);
 }
 
+int32_t Surface::redrawShownAt(int32_t x, int32_t y,
+                               const std::function<void(platform::pixels::Bitmap&)>& draw) {
+    if (!bitmap_ || !binding_.window || binding_.bound != 1 || !binding_.backBuffer) return 0;
+    prompt::CanvasLock canvas;
+    platform::pixels::Bitmap* shown = canvas.shownPicture(x, y, bitmap_->width, bitmap_->height);
+    if (!shown) return 0;
+    draw(*shown);
+    return 1;
+}
+
 int32_t Surface::putOnto(Surface& target, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t rop) {
     return putOnto(target.bitmap(), x, y, w, h, rop);
 }

@@ -11,6 +11,7 @@
 #include "runtime/prompt/canvas.hpp"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace picture {
@@ -57,6 +58,11 @@ class Surface {
     // bitmap's pixels instead of copying them, and leave it pixels of the same size whose values
     // are unspecified (where it cannot, this is putAt and the pixels stay).
     int32_t handOverAt(int32_t x, int32_t y);
+    // For a picture of this one's size that the window was handed at (x, y) and still shows
+    // there: `draw` draws all of it anew on the pixels shown, which the window then shows as the
+    // next handOverAt would; nonzero. Where the window shows no such picture, 0 and nothing is
+    // drawn. draw must not draw on the window itself (the window waits for it).
+    int32_t redrawShownAt(int32_t x, int32_t y, const std::function<void(platform::pixels::Bitmap&)>& draw);
     // put into another Surface's bitmap (never mirrored). Onto itself, or onto a Surface without
     // bitmap, it draws nothing and returns 0.
     int32_t putOnto(Surface& target, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t rop = 0);

@@ -159,6 +159,17 @@ bool CanvasLock::windowTakes(platform::pixels::Bitmap& picture, int32_t x, int32
     return true;
 }
 
+platform::pixels::Bitmap* CanvasLock::shownPicture(int32_t x, int32_t y, int32_t w, int32_t h) {
+    Canvas& c = canvas();
+    if (!c.exists || c.overlay.empty() || c.overlayX != x || c.overlayY != y || c.overlay.width != w ||
+        c.overlay.height != h)
+        return nullptr;
+    // The back buffer owes the picture's place for as long as the picture is shown.
+    c.changed = c.changed.joined(overlayOnWindow(c));
+    touchedWindow_ = true;
+    return &c.overlay;
+}
+
 TextGrid& CanvasLock::textGrid() {
     return canvas().grid;
 }

@@ -38,6 +38,11 @@ class CanvasLock {
     // over the framebuffer's until anyone next looks at the framebuffer, which then takes them.
     // False, with nothing done, where windowMirroredLater would give null.
     bool windowTakes(platform::pixels::Bitmap& picture, int32_t x, int32_t y);
+    // The picture a windowTakes put at (x, y), while the window still shows it there at this size,
+    // for a caller that draws all of it anew instead of handing over another: the window shows
+    // the new pixels once the lock is released, as if they had been handed over. Null where the
+    // window shows no such picture (nothing else drew on the window since).
+    platform::pixels::Bitmap* shownPicture(int32_t x, int32_t y, int32_t w, int32_t h);
     // The text layer and its cursor (they always exist, with or without a window).
     TextGrid& textGrid();
 

@@ -248,14 +248,17 @@ TEST_F(SurfaceTest, OpaqueCopiesReachTheBackBufferWhateverFollows) {
 
 // A picture handed over to the window shows as the same opaque copy would, whatever comes next,
 // in the window, in the back buffer and in what the window presents: each case runs once with
-// copies only and once with hand-overs where it says so, and the two must agree. A present copies
-// only what changed over the view it showed last. The window is 24 x 20, the back buffer 40 x 30.
+// copies only and once with hand-overs where it says so, and the two must agree. A picture drawn
+// anew in the place of the one the window shows (Redraw: where the window has none there, it is
+// handed over) agrees too. A present copies only what changed over the view it showed last. The
+// window is 24 x 20, the back buffer 40 x 30.
 TEST_F(SurfaceTest, HandedOverPicturesShowAsCopiesWould) {
-    enum How { Copy, HandOver, Or };
+    enum How { Copy, HandOver, Or, Redraw };
     struct Step {
         const char* picture;
         int32_t x, y;
         How how;
+        bool inPlace = false; // Redraw: drawn on the picture the window shows
     };
     struct Case {
         const char* name;
@@ -264,6 +267,7 @@ TEST_F(SurfaceTest, HandedOverPicturesShowAsCopiesWould) {
     };
     const std::map<std::string, platform::pixels::Bitmap> pictures = {{"RG", art({"RG", "RG"})},
                                                                       {"BB", art({"BB", "BB", "BB"})},
+                                                                      {"GR", art({"GR", "GR"})},
                                                                       {"W", art({"W"})},
                                                                       {"wide", art({"RGBYMC"})}};
     const Case cases[] = {
@@ -276,6 +280,18 @@ TEST_F(SurfaceTest, HandedOverPicturesShowAsCopiesWould) {
         {"OR over it", {{"RG", 0, 0, HandOver}, {"BB", 0, 0, Or}}, false},
         {"then a repaint", {{"RG", 5, 5, HandOver}}, true},
         {"beyond the window", {{"wide", 20, 0, HandOver}}, false},
+        {"drawn anew in its place",
+         {{"RG", 1, 1, HandOver}, {"GR", 1, 1, Redraw, true}, {"RG", 1, 1, Redraw, true}},
+         false},
+        {"drawn anew elsewhere",
+         {{"RG", 1, 1, HandOver}, {"GR", 2, 1, Redraw}, {"RG", 2, 1, Redraw, true}},
+         false},
+        {"drawn anew at another size", {{"RG", 1, 1, HandOver}, {"BB", 1, 1, Redraw}}, false},
+        {"drawn anew after a copy beside it",
+         {{"RG", 1, 1, HandOver}, {"W", 9, 9, Copy}, {"GR", 1, 1, Redraw}},
+         false},
+        {"drawn anew off the top", {{"BB", 3, -1, HandOver}, {"BB", 3, -1, Redraw, true}}, false},
+        {"drawn anew, then a repaint", {{"RG", 5, 5, HandOver}, {"GR", 5, 5, Redraw, true}}, true},
     };
     struct Seen {
         platform::pixels::Bitmap presented, whole, window, back;
@@ -298,7 +314,16 @@ TEST_F(SurfaceTest, HandedOverPicturesShowAsCopiesWould) {
         for (const Step& step : c.steps) {
             const platform::pixels::Bitmap& p = pictures.at(step.picture);
             give(s, p);
-            if (step.how == HandOver && handOver) {
+            if (step.how == Redraw && handOver) {
+                const int32_t drawn = s.redrawShownAt(step.x, step.y, [&p](platform::pixels::Bitmap& shown) {
+                    ASSERT_TRUE(shown.width == p.width && shown.height == p.height);
+                    shown.pixels = p.pixels;
+                });
+                EXPECT_EQ(drawn != 0, step.inPlace) << c.name << ": " << step.picture << " drawn in place";
+                if (!drawn) {
+                    EXPECT_EQ(s.handOverAt(step.x, step.y), 1) << c.name;
+                }
+            } else if (step.how == HandOver && handOver) {
                 EXPECT_EQ(s.handOverAt(step.x, step.y), 1) << c.name;
                 EXPECT_TRUE(s.width() == p.width && s.height() == p.height) << c.name << ": the size is kept";
             } else {
