@@ -83,6 +83,14 @@ await_window() {
     }
     await "$E2E_START_CAP" "$app's window as $wanted" window_is || e2e_fail "$app's window: ${now:-none}, wanted $wanted"
 }
+# Where the window of an application id is now: sets x y w h. The desktop may still move a window
+# it has just shown (it gives it a title bar, or centres it anew), so each look at a window asks
+# where it is at that moment.
+at_window() {
+    local now
+    now=$(window_of "$1") || return 1
+    read -r x y w h _ <<<"$now"
+}
 # A screenshot of the desktop's part (x, y, w, h) in its own pixels, twice the desktop's units,
 # while the program still runs.
 shot() {
@@ -138,6 +146,7 @@ blocks_somewhere() {
 }
 # The picture in exact 2 x 2 blocks over the window's 1280 x 980 pixels, the map's tiles on it.
 sharp() {
+    at_window shooter || { problem="no window"; return 1; }
     shot "$E2E_TMP/game.ppm" $((x - 1)) $((y - 1)) $((w + 2)) $((h + 2))
     blocks_somewhere "$E2E_TMP/game.ppm" $((w * 2)) $((h * 2)) "$E2E_TMP/game.png" || return 1
     [ -n "$("$E2E_XWD2PNG" --find "$tile0" "$E2E_TMP/game.ppm")" ] || { problem="no tile 0 shown"; return 1; }
@@ -180,6 +189,7 @@ e2e_launch "${as_user[@]}" "${desktop_env[@]}" WAYLAND_DISPLAY="$display" SDL_VI
 await_window mapedit "800 480 0"
 # The editor's help text ("Esc = 終了" last) is up, in 2 x 2 blocks.
 editor_text() {
+    at_window mapedit || { problem="no window"; return 1; }
     shot "$E2E_TMP/editor.ppm" "$x" "$y" "$w" "$h"
     problem=$("$E2E_XWD2PNG" --blocks 2 "$E2E_TMP/editor.ppm" "$E2E_TMP/editor.png" 2>&1) || return 1
     [ "$("$E2E_XWD2PNG" --count FFFFFF --crop 1040,736,160,32 "$E2E_TMP/editor.ppm")" -gt 80 ] ||
@@ -195,7 +205,7 @@ press() {
     local before
     before=$(md5sum <"$E2E_TMP/editor.ppm")
     key "$@"
-    changed() { shot "$E2E_TMP/editor.ppm" "$x" "$y" "$w" "$h" && [ "$(md5sum <"$E2E_TMP/editor.ppm")" != "$before" ]; }
+    changed() { at_window mapedit && shot "$E2E_TMP/editor.ppm" "$x" "$y" "$w" "$h" && [ "$(md5sum <"$E2E_TMP/editor.ppm")" != "$before" ]; }
     await "$E2E_START_CAP" "the editor to show the key $*" changed || e2e_fail "no change on screen after the key $*"
 }
 press -k Right
