@@ -37,10 +37,13 @@ for name in ASAN_OPTIONS UBSAN_OPTIONS TSAN_OPTIONS LSAN_OPTIONS; do
 done
 on_desktop() { "${as_user[@]}" "${desktop_env[@]}" WAYLAND_DISPLAY="$display" SWAYSOCK="$socket" "$@"; }
 
-# F24 is the desktop's own key (see steady_keyboard): it marks that the desktop heard it.
+# F24 is the desktop's own key (see steady_keyboard): it marks that the desktop heard it. No
+# window has a border or title bar: a window made floating by a rule would otherwise get one a
+# moment after it is first shown, once it has agreed with the desktop who draws its frame.
 cat >"$work/config" <<CONFIG
 output HEADLESS-1 resolution 1920x1080 scale 2
 for_window [app_id=".*"] floating enable
+default_border none
 default_floating_border none
 bindsym F24 exec touch "$work/keyboard-heard"
 CONFIG
