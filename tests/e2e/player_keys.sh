@@ -121,7 +121,7 @@ await "$E2E_GAME_CAP" "the paused replay" paused || e2e_fail "the replay did not
 sleep 0.5 # nothing to await in a pause, as above
 kill -0 "$APP_PID" 2>/dev/null || e2e_fail "the replay ended while paused"
 e2e_key "$id" p
-e2e_wait_exit "$APP_PID" 200
+e2e_wait_exit "$APP_PID" $((E2E_GAME_CAP + E2E_START_CAP))
 [ "$E2E_EXIT_CODE" = 0 ] || e2e_fail "--replay: exit code $E2E_EXIT_CODE: $(e2e_app_errors)"
 [ "$(e2e_app_output)" = "$expected" ] || e2e_fail "the paused replay: '$(e2e_app_output)', expected '$expected'"
 
@@ -137,8 +137,9 @@ text_area() {
 }
 # White in a box of the window (at scale 2).
 white_in() { shot "$E2E_TMP/box.xwd" && [ "$(xwd_tool --count FFFFFF --crop "$1" "$E2E_TMP/box.xwd")" -gt 20 ]; }
-# The line of the saved state (row 20) is the last the start screen draws.
-drawn() { white_in 1040,640,560,32; }
+# The line of the saved state (row 20), then the info lines (rows 11 and 12), are the last the start
+# screen draws.
+drawn() { white_in 1040,640,560,32 && white_in 1040,384,560,32; }
 await "$E2E_START_CAP" "the editor's start screen" drawn || e2e_fail "the editor drew no start screen"
 editor_picture() { shot "$E2E_TMP/editor.xwd" && xwd_tool --blocks 2 "$E2E_TMP/editor.xwd" "$1"; }
 editor_picture "$E2E_TMP/editor.png"

@@ -18,15 +18,18 @@ grep -q 'Icon (32 x 32)' <<<"$props" || e2e_fail "no 32 x 32 icon"
 
 mkdir -p "$E2E_BIN/test-output"
 shot="$E2E_BIN/test-output/prompt_demo.png"
-e2e_screenshot "$shot" "$id"
-xwd -silent -id "$id" >"$E2E_TMP/demo.xwd"
-
-# {x y expected what}: opaque text cells are black under the glyphs, the graphics show right of
-# each row's text and through the transparent blanks that rtLocate padded with.
-while read -r x y want what; do
-    got=$("$E2E_XWD2PNG" --pixel "$x,$y" "$E2E_TMP/demo.xwd")
-    [ "$got" = "$want" ] || e2e_fail "$what: pixel $x,$y is $got, expected $want (see $shot)"
-done <<'ROWS'
+# The demo prints "ready" once it has drawn; the window shows it a moment later. Each look takes a
+# new dump and tells what it found wrong (problem).
+problem="not looked at"
+demo_right() {
+    xwd -silent -id "$id" >"$E2E_TMP/demo.xwd" || { problem="no dump of the window"; return 1; }
+    local x y want what got box ink paper cells
+    # {x y expected what}: opaque text cells are black under the glyphs, the graphics show right of
+    # each row's text and through the transparent blanks that rtLocate padded with.
+    while read -r x y want what; do
+        got=$("$E2E_XWD2PNG" --pixel "$x,$y" "$E2E_TMP/demo.xwd")
+        [ "$got" = "$want" ] || { problem="$what: pixel $x,$y is $got, expected $want"; return 1; }
+    done <<'ROWS'
 0 0 000000 top left of the first text cell
 600 5 008080 graphics right of the first row
 100 165 008080 transparent padding of row 10
@@ -34,19 +37,25 @@ done <<'ROWS'
 500 170 FF8000 graphics right of row 10
 5 470 0000A0 graphics below the text
 ROWS
-
-# Crisp glyphs: over each text row (ASCII: 61 cells, Japanese: 51 cells) every pixel is ink or
-# background, nothing between.
-while read -r y cells; do
-    box="0,$y,$((cells * 8)),16"
-    ink=$("$E2E_XWD2PNG" --count FFFFFF --crop "$box" "$E2E_TMP/demo.xwd")
-    paper=$("$E2E_XWD2PNG" --count 000000 --crop "$box" "$E2E_TMP/demo.xwd")
-    [ "$ink" -gt $((cells * 10)) ] || e2e_fail "only $ink white pixels in the row at y=$y"
-    [ $((ink + paper)) -eq $((cells * 128)) ] || e2e_fail "row at y=$y is not crisp: $ink ink + $paper paper"
-done <<'ROWS'
+    # Crisp glyphs: over each text row (ASCII: 61 cells, Japanese: 51 cells) every pixel is ink or
+    # background, nothing between.
+    while read -r y cells; do
+        box="0,$y,$((cells * 8)),16"
+        ink=$("$E2E_XWD2PNG" --count FFFFFF --crop "$box" "$E2E_TMP/demo.xwd")
+        paper=$("$E2E_XWD2PNG" --count 000000 --crop "$box" "$E2E_TMP/demo.xwd")
+        [ "$ink" -gt $((cells * 10)) ] || { problem="only $ink white pixels in the row at y=$y"; return 1; }
+        [ $((ink + paper)) -eq $((cells * 128)) ] ||
+            { problem="row at y=$y is not crisp: $ink ink + $paper paper"; return 1; }
+    done <<'ROWS'
 0 61
 16 51
 ROWS
+}
+await "$E2E_START_CAP" "the demo's text over its graphics" demo_right || {
+    "$E2E_XWD2PNG" "$E2E_TMP/demo.xwd" "$shot" || true
+    e2e_fail "$problem (see $shot)"
+}
+"$E2E_XWD2PNG" "$E2E_TMP/demo.xwd" "$shot"
 
 # Keys through the X server: letters ignore Shift, Enter is 13, Escape ends with exit code 0.
 e2e_key "$id" a

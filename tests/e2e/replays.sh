@@ -65,7 +65,7 @@ e2e_launch "$shooter" --replay run-game
 id=$(e2e_wait_window PROMPT)
 xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
 xdotool keydown Left keydown z; sleep 0.3; xdotool keyup z keyup Left
-e2e_wait_exit "$APP_PID" 200
+e2e_wait_exit "$APP_PID" $((E2E_GAME_CAP + E2E_START_CAP))
 [ "$E2E_EXIT_CODE" = 0 ] || e2e_fail "--replay: exit code $E2E_EXIT_CODE: $(e2e_app_errors)"
 [ "$(e2e_app_output)" = "$expected" ] || e2e_fail "--replay in the window: '$(e2e_app_output)', headless: '$expected'"
 timed=$("$shooter" --timedemo run-game)
@@ -85,7 +85,7 @@ for args in "--record run-game:exists already" "--record link:exists already" "-
     "--replay a --timedemo b:cannot go together"; do
     IFS=: read -r options message <<<"$args"
     code=0
-    out=$(env -u DISPLAY timeout 10 "$shooter" $options 2>&1) || code=$?
+    out=$(env -u DISPLAY timeout "$E2E_START_CAP" "$shooter" $options 2>&1) || code=$?
     [ "$code" = 2 ] && [[ "$out" == *"$message"* ]] || e2e_fail "$options: exit code $code, said: $out"
 done
 cmp -s run-game run-game.kept && [ ! -e nowhere ] || e2e_fail "--record touched an existing file"

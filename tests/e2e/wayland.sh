@@ -193,16 +193,18 @@ await_window mapedit "800 480 0"
 # The editor's help text ("Esc = 終了" last) is up, in 2 x 2 blocks.
 editor_text() {
     at_window mapedit || { problem="no window"; return 1; }
-    shot "$E2E_TMP/editor.ppm" "$x" "$y" "$w" "$h"
-    problem=$("$E2E_XWD2PNG" --blocks 2 "$E2E_TMP/editor.ppm" "$E2E_TMP/editor.png" 2>&1) || return 1
-    [ "$("$E2E_XWD2PNG" --count FFFFFF --crop 1040,736,160,32 "$E2E_TMP/editor.ppm")" -gt 80 ] ||
-        { problem="no help text"; return 1; }
+    shot "$E2E_TMP/editor-around.ppm" $((x - 1)) $((y - 1)) $((w + 2)) $((h + 2))
+    blocks_somewhere "$E2E_TMP/editor-around.ppm" $((w * 2)) $((h * 2)) "$E2E_TMP/editor.png" || return 1
+    [ "$("$E2E_XWD2PNG" --count FFFFFF --crop $((${grid%,*} + 1040)),$((${grid#*,} + 736)),160,32 \
+        "$E2E_TMP/editor-around.ppm")" -gt 80 ] || { problem="no help text"; return 1; }
 }
 await "$E2E_START_CAP" "the editor's help text in 2 x 2 blocks" editor_text || {
-    "$E2E_XWD2PNG" "$E2E_TMP/editor.ppm" "$E2E_BIN/test-output/wayland-editor.png" || true
+    "$E2E_XWD2PNG" "$E2E_TMP/editor-around.ppm" "$E2E_BIN/test-output/wayland-editor.png" || true
     e2e_fail "the editor's window: $problem (see test-output/wayland-editor.png)"
 }
-"$E2E_XWD2PNG" "$E2E_TMP/editor.ppm" "$E2E_BIN/test-output/wayland-editor.png"
+"$E2E_XWD2PNG" --crop "${grid},$((w * 2)),$((h * 2))" "$E2E_TMP/editor-around.ppm" \
+    "$E2E_BIN/test-output/wayland-editor.png"
+shot "$E2E_TMP/editor.ppm" "$x" "$y" "$w" "$h"
 # The editor holds one key at a time: each next key only once the screen shows the last.
 press() {
     local before
