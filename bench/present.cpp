@@ -1,12 +1,12 @@
 // Getting a picture to the screen, against the physical limit (one memcpy of the game's 512 x 474
 // picture, in the same run): the window thread's present of the game's frame as the game gives it
 // (the 512 x 474 picture at (0, -14) of the 640 x 490 client area, drawn anew in its place), at
-// scale 1 and 2, of frames handed over by turns, and of the whole client area drawn anew. Each present runs as the window thread runs it where there is
-// no GPU: converted and placed straight into the window's own buffer (SDL_RENDER_DRIVER naming an
-// accelerated renderer measures that one instead), under the dummy video driver unless
-// SDL_VIDEODRIVER names a display. Times are the
-// window thread's processor time, so that other work on the machine does not count; the x_memcpy
-// counter is the time over the memcpy's, measured the same way.
+// scale 1 and 2, of frames handed over by turns, and of the whole client area drawn anew. Each present runs
+// as the window thread runs it where there is no GPU: converted and placed straight into the window's own
+// buffer (SDL_RENDER_DRIVER naming an accelerated renderer measures that one instead), under the dummy video
+// driver unless SDL_VIDEODRIVER names a display. Times are the window thread's processor time, so that other
+// work on the machine does not count; the x_memcpy counter is the time over the memcpy's, measured the same
+// way.
 #include "platform/window_hooks.hpp"
 #include "runtime/prompt/canvas.hpp"
 #include "runtime/prompt/prompt.hpp"
@@ -146,33 +146,15 @@ void BM_PresentWholeWindow(benchmark::State& state) {
 
 } // namespace
 
+// Each present is timed on its own (manual time), nine runs reported as their aggregates.
+void timedRuns(benchmark::internal::Benchmark* b) {
+    b->UseManualTime()->Repetitions(9)->ReportAggregatesOnly(true)->DisplayAggregatesOnly(true);
+}
+
 BENCHMARK(BM_Memcpy512x474)->Repetitions(9)->ReportAggregatesOnly(true)->DisplayAggregatesOnly(true);
-BENCHMARK(BM_CopyRowsLikeThePresent)
-    ->UseManualTime()
-    ->Repetitions(9)
-    ->ReportAggregatesOnly(true)
-    ->DisplayAggregatesOnly(true);
-BENCHMARK(BM_PresentGameFrame)
-    ->Arg(1)
-    ->Arg(2)
-    ->ArgName("scale")
-    ->UseManualTime()
-    ->Repetitions(9)
-    ->ReportAggregatesOnly(true)
-    ->DisplayAggregatesOnly(true);
-BENCHMARK(BM_PresentHandedFrames)
-    ->Arg(1)
-    ->ArgName("scale")
-    ->UseManualTime()
-    ->Repetitions(9)
-    ->ReportAggregatesOnly(true)
-    ->DisplayAggregatesOnly(true);
-BENCHMARK(BM_PresentWholeWindow)
-    ->Arg(1)
-    ->ArgName("scale")
-    ->UseManualTime()
-    ->Repetitions(9)
-    ->ReportAggregatesOnly(true)
-    ->DisplayAggregatesOnly(true);
+BENCHMARK(BM_CopyRowsLikeThePresent)->Apply(timedRuns);
+BENCHMARK(BM_PresentGameFrame)->Arg(1)->Arg(2)->ArgName("scale")->Apply(timedRuns);
+BENCHMARK(BM_PresentHandedFrames)->Arg(1)->ArgName("scale")->Apply(timedRuns);
+BENCHMARK(BM_PresentWholeWindow)->Arg(1)->ArgName("scale")->Apply(timedRuns);
 
 BENCHMARK_MAIN();
